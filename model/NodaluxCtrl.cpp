@@ -1,0 +1,20 @@
+#include "model/NodaluxCtrl.h"
+
+#include <algorithm>
+
+namespace vantrel::model {
+
+bool isBootloader(const TNodaluxCtrl& c) { return c.Firmware.starts_with(u"Bootloader"); }
+
+std::u16string nicknameText(const TNodaluxCtrl& c) {
+    auto end = std::find(c.Nickname.begin(), c.Nickname.end(), u'\0');
+    return std::u16string(c.Nickname.begin(), end);
+}
+
+void setNickname(TNodaluxCtrl& c, std::u16string_view text, std::size_t maxChars) {
+    c.Nickname.fill(u'\0');
+    const std::size_t n = std::min({text.size(), maxChars, c.Nickname.size()});
+    std::copy_n(text.begin(), n, c.Nickname.begin());
+}
+
+} // namespace vantrel::model

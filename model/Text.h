@@ -1,0 +1,38 @@
+#pragma once
+// Texts the tool derives from record values: addresses, temperatures, grid
+// sort keys. Display texts are UTF-8.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/NodaluxCtrl.h"
+
+namespace vantrel::model {
+
+// "%d.%d.%d.%d": decimal octets without leading zeros.
+std::string ipText(const Ip4& ip);
+// Six bytes as upper-case hex pairs joined by "-" (0A-1B-2C-3D-4E-5F).
+std::string macText(const Mac& mac);
+// Parses a dotted IPv4 text of four decimal octets 0..255; nothing otherwise.
+std::optional<Ip4> parseIp(std::string_view text);
+// The network address text: each octet of the address AND the mask, dotted.
+std::string networkAddressText(const Ip4& ip, const Ip4& mask);
+// The same from dotted texts (as the adapter list holds them); nothing when either is not an address.
+std::optional<std::string> networkAddressText(std::string_view ip, std::string_view mask);
+
+// The grid's temperature text from the raw tenths of a degree Celsius:
+// "N/A" for 0xFFFF, otherwise "%.1f°C / %.1f°F" (values above 4095.0 °C read as negative).
+std::string temperatureText(std::uint16_t raw);
+
+// The IP column's sort key: "%.3d.%.3d.%.3d.%.3d" of the dotted text, so that
+// 10.0.0.9 sorts before 10.0.0.10. A text that is not four numbers is returned unchanged.
+std::string ipSortKey(std::string_view dotted);
+
+// UTF-16 code units to UTF-8 (a lone surrogate becomes U+FFFD).
+std::string toUtf8(std::u16string_view text);
+// UTF-8 to UTF-16 code units (invalid bytes become U+FFFD).
+std::u16string fromUtf8(std::string_view text);
+
+} // namespace vantrel::model
