@@ -39,12 +39,14 @@ struct UnivChan {
 // another from (startUniverse, startChannel); a pixel never spans two
 // universes. Entry i is where output i starts. Universe and channel are 16-bit
 // values as the record holds them (wrapping as the record's fields would).
+// A pixel count below 0 lays nothing; the time taken does not grow with it.
 std::vector<UnivChan> simpleLayout(std::uint16_t startUniverse, std::uint16_t startChannel, long pixels, int outputs,
                                    bool rgbw);
 
 // Where an output's data ends: s = ceil(pixels / group) channel slots; end
 // channel = start + c*s - 1, folded into universes of 510 (RGB) or 512
-// (RGBW). A group below 1 counts as 1.
+// (RGBW). A group below 1 counts as 1, a pixel count below 0 as 0; a row
+// with 0 pixels ends one channel before its start.
 UnivChan endUniverseChannel(long startUniverse, long startChannel, long pixels, long group, bool rgbw);
 
 // Automatic chaining: where the next output starts after one that ends at `end`.
@@ -52,11 +54,15 @@ UnivChan nextChainedStart(const UnivChan& end, bool rgbw);
 
 // --- LED drivers --------------------------------------------------------------
 
-// Clock rate in MHz for track positions 0..11 (0.4 .. 2.2 in 0.2 steps, then 2.5, 2.9).
+// Clock rate in MHz for track positions 0..11 (0.4 .. 2.2 in 0.2 steps, then
+// 2.5, 2.9); a position outside the track counts as the nearer end.
 double clockMHz(int position);
 // The clock label: "Clock Speed:" when the chip's speed code is not 4,
-// otherwise "Clock Speed:    %.1fMHz" for the rounded track position.
+// otherwise "Clock Speed:    %.1fMHz" for the track position rounded half to
+// even (a position outside 0..11 counts as the nearer end). The first form
+// writes '.', the second the given decimal separator (the window's locale).
 std::string clockSpeedCaption(int driverSpeedCode, double trackPosition);
+std::string clockSpeedCaption(int driverSpeedCode, double trackPosition, char decimalSeparator);
 
 // Outputs in use: half of numStrings (rounded up) when the mode radio is not
 // checked and some driver is expandable (code 1); numStrings otherwise.

@@ -5,6 +5,7 @@
 // nothing is sent. The apply/read functions are the controller's side, used
 // by the simulator and by round-trip tests.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,8 +15,33 @@
 
 namespace vantrel::protocol {
 
+// Fixed packet lengths.
+inline constexpr std::size_t kConfigV4BelowSize = 338;
+inline constexpr std::size_t kNetworkSettingsSize = 27;
+inline constexpr std::size_t kIdentifySize = 19;
+inline constexpr std::size_t kBootloaderTriggerSize = 18;
+inline constexpr std::size_t kBootloaderTriggerV4BelowSize = 12;
+// Lowest protocol version that takes the current configuration layout.
+inline constexpr std::uint8_t kFirstCurrentConfigVersion = 5;
+// First protocol version whose configuration carries the white gamma byte.
+inline constexpr std::uint8_t kFirstWhiteGammaVersion = 6;
+// The only protocol version that takes the identify packet.
+inline constexpr std::uint8_t kIdentifyVersion = 8;
+// Width of the model-name field of the legacy configuration.
+inline constexpr std::size_t kLegacyModelNameWidth = 20;
+// Outputs of every legacy configuration, whatever the controller has.
+inline constexpr int kLegacyOutputs = 16;
+// DMX outputs of every legacy configuration.
+inline constexpr int kLegacyDmxOutputs = 4;
+
+// Length of a current-layout configuration for N outputs, D DMX outputs and
+// protocol `version` (5..8): 78 + 14N + 3D, one more from version 6 on. N and
+// D are cut to the record's arrays (32, 4). 0 for versions outside 5..8.
+std::size_t configSize(std::uint8_t numStrings, std::uint8_t dmxOutputs, std::uint8_t version);
+
 // Current layout: 78 + 14N + 3D bytes for protocol 5, 79 + 14N + 3D for 6..8;
-// nothing above 8. N = NumStrings, D = DMXOutputs (each cut to the record's arrays).
+// nothing above 8, and nothing below 5 (those controllers take the legacy
+// layout). N = NumStrings, D = DMXOutputs (each cut to the record's arrays).
 std::optional<Bytes> buildConfig(const model::TNodaluxCtrl& record);
 
 // Legacy layout: always 338 bytes, version byte 2, 16 outputs.

@@ -22,6 +22,8 @@ struct DiagnosticMessage {
     std::u16string firmware; // the characters before the first NUL
     std::uint8_t severity = 0;
     std::u16string message; // at most 368 characters
+
+    bool operator==(const DiagnosticMessage&) const = default;
 };
 
 // Reads a diagnostic message. A model length above 31 is taken as 31 and a

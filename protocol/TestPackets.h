@@ -29,6 +29,8 @@ struct TestAnnounce {
     bool hasSinglePixel = false; // protocol 8
     std::uint8_t outputNum = 0;
     std::uint16_t pixel = 0;
+
+    bool operator==(const TestAnnounce&) const = default;
 };
 
 // Reads an announce with the header's version byte. Nothing when the version

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the project needs to build, test, fuzz and
+# take screenshots, and nothing when they are all there already. Uses sudo
+# when not run as root.
+set -euo pipefail
+
+packages=(
+  g++ make cmake ninja-build pkg-config git
+  clang libclang-rt-14-dev                      # libFuzzer and the sanitizers
+  libgtest-dev libgmock-dev libbenchmark-dev    # GoogleTest, Google Benchmark
+  qt6-base-dev qt6-base-dev-tools libgl-dev     # Qt 6 Widgets, Network, Test
+  iproute2                                      # the network lab (ip netns, veth)
+  xvfb xauth imagemagick poppler-utils          # screenshots and guide previews
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: every package is installed"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update
+$sudo apt-get install -y --no-install-recommends "${missing[@]}"
