@@ -1,6 +1,7 @@
 #include "model/Controllers.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace vantrel::model {
@@ -57,9 +58,13 @@ constexpr std::size_t kFirmwareWindow = 20;
 char16_t at(std::u16string_view s, std::size_t i) { return i < s.size() ? s[i] : u'\0'; }
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// Adds a digit, saturating far above any real version number.
+// Adds a digit, saturating at the largest value instead of overflowing (also
+// where long has 32 bits); a saturated number still compares at least as high
+// as any required version.
 void addDigit(long& value, char16_t c) {
-    value = std::min(value * 10 + (c - u'0'), 1'000'000'000L);
+    constexpr long kMax = std::numeric_limits<long>::max();
+    const long digit = c - u'0';
+    value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
 }
 
 // Reads "digit, then digits up to the next '.' found at or after from+1".

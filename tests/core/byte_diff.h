@@ -45,9 +45,9 @@ inline ::testing::AssertionResult bytesEqual(std::span<const std::uint8_t> expec
             marks += diff ? "^^ " : "   ";
         }
         if (!differs) continue;
-        char off[16];
-        std::snprintf(off, sizeof off, "%4zu ", row);
-        result << off << "exp " << hexRow(expected, row, kRow) << "\n"
+        std::string off = std::to_string(row);
+        off.insert(0, off.size() < 4 ? 4 - off.size() : 0, ' ');
+        result << off << " exp " << hexRow(expected, row, kRow) << "\n"
                << "     got " << hexRow(actual, row, kRow) << "\n"
                << "         " << marks << "\n";
     }

@@ -167,7 +167,9 @@ TEST(ConfigPacket, FieldOffsetsFollowOutputAndDmxCounts) {
         EXPECT_EQ((*p)[k.driverChip], 0xC7);
         EXPECT_EQ((*p)[k.driverChip + 4], 0xA1); // red gamma after chip, LED type, speed, condensed
         EXPECT_EQ((*p)[k.driverChip + 6], 0xA3);
-        if (k.whiteGamma != kAbsent) EXPECT_EQ((*p)[k.whiteGamma], 0xA4);
+        if (k.whiteGamma != kAbsent) {
+            EXPECT_EQ((*p)[k.whiteGamma], 0xA4);
+        }
         EXPECT_EQ((*p)[k.nickname], 'N');
         EXPECT_EQ((*p)[k.nickname + 1], 0);
         EXPECT_EQ((*p)[k.fanTemp], 0xF5);
@@ -379,6 +381,7 @@ TEST(ConfigPacketV4Below, ModelNameFollowsTheOutputCount) {
 TEST(ConfigPacketV4Below, RoundTripReproducesTheConfiguration) {
     TNodaluxCtrl source = legacyController(16);
     for (int i = 0; i < 16; ++i) source.NumNodes[i] = 0x100 + i; // counts that fit 16 bits
+    vantrel::model::setNickname(source, u"Bar é");           // characters that fit one byte
     const Bytes p = protocol::buildConfigV4Below(source);
 
     TNodaluxCtrl target;
