@@ -1,0 +1,244 @@
+#include "net/QtUdpEndpoint.h"
+
+#include <QMetaObject>
+#include <QNetworkInterface>
+#include <QPointer>
+#include <QUdpSocket>
+#include <QVariant>
+#include <utility>
+
+#include "protocol/Header.h"
+
+namespace vantrel::net {
+
+namespace {
+
+constexpr int kIpv4Bits = 32;
+constexpr quint32 kAllOnes = 0xFFFFFFFFu;
+
+struct LocalAddress {
+    QHostAddress mask;
+    int interfaceIndex = 0;
+    bool found = false;
+};
+
+QHostAddress maskOf(const QNetworkAddressEntry& entry) {
+    const QHostAddress mask = entry.netmask();
+    if (mask.protocol() == QAbstractSocket::IPv4Protocol)
+        return mask;
+    const int prefix = qBound(0, entry.prefixLength(), kIpv4Bits);
+    return QHostAddress(prefix == 0 ? 0u : kAllOnes << (kIpv4Bits - prefix));
+}
+
+LocalAddress findLocalAddress(const QHostAddress& address) {
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& iface : interfaces) {
+        const QList<QNetworkAddressEntry> entries = iface.addressEntries();
+        for (const QNetworkAddressEntry& entry : entries) {
+            if (entry.ip() == address)
+                return {maskOf(entry), iface.index(), true};
+        }
+    }
+    return {};
+}
+
+QList<QHostAddress> localIpv4Addresses() {
+    QList<QHostAddress> result;
+    const QList<QHostAddress> all = QNetworkInterface::allAddresses();
+    for (const QHostAddress& address : all) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            result.append(address);
+    }
+    return result;
+}
+
+} // namespace
+
+QtUdpEndpoint::QtUdpEndpoint(QObject* parent) : UdpEndpoint(parent) {}
+
+QtUdpEndpoint::~QtUdpEndpoint() { close(); }
+
+bool QtUdpEndpoint::bind(const QHostAddress& address) {
+    const LocalAddress local = findLocalAddress(address);
+    // An address that is not the PC's gets a host mask; binding it fails below.
+    return bind(address, local.found ? local.mask : QHostAddress(QHostAddress::Broadcast));
+}
+
+bool QtUdpEndpoint::bind(const QHostAddress& address, const QHostAddress& mask) {
+    close();
+    if (address.protocol() != QAbstractSocket::IPv4Protocol || mask.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+
+    // The unicast socket first: when another copy of the program holds the
+    // address, nothing else is bound.
+    m_unicast = openSocket(address, true);
+    if (m_unicast == nullptr)
+        return false;
+
+    const bool any = address == QHostAddress(QHostAddress::AnyIPv4);
+    if (!any) {
+        const quint32 ip = address.toIPv4Address();
+        const quint32 bits = mask.toIPv4Address();
+        const quint32 hostBits = ~bits;
+        const quint32 subnetBroadcast = (ip & bits) | hostBits;
+        // A /31 or /32 has no broadcast address of its own, and a 0.0.0.0 mask
+        // makes it the limited broadcast, which has its own socket. Without
+        // this socket only subnet-directed broadcasts are missed, so a system
+        // that refuses it (an address without a broadcast route) still binds.
+        if (hostBits > 1u && subnetBroadcast != kAllOnes)
+            m_subnetBroadcast = openSocket(QHostAddress(subnetBroadcast), false);
+        m_limitedBroadcast = openSocket(QHostAddress(QHostAddress::Broadcast), false);
+        if (m_limitedBroadcast == nullptr) {
+            close();
+            return false;
+        }
+    }
+
+    m_address = address;
+    m_mask = mask;
+    m_interfaceIndex = any ? 0 : findLocalAddress(address).interfaceIndex;
+    m_ownAddresses = any ? localIpv4Addresses() : QList<QHostAddress>{address};
+    m_receiveBufferSize = m_unicast->socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt();
+    return true;
+}
+
+QUdpSocket* QtUdpEndpoint::openSocket(const QHostAddress& address, bool exclusive) {
+    auto* socket = new QUdpSocket(this);
+    const QAbstractSocket::BindMode mode =
+        exclusive ? QAbstractSocket::DontShareAddress
+                  : (QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
+    if (!socket->bind(address, protocol::kPort, mode)) {
+        delete socket;
+        return nullptr;
+    }
+    // Only after bind(): before it Qt drops the option silently. QUdpSocket
+    // turns broadcast sending on by itself.
+    socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kRequestedReceiveBuffer));
+    connect(socket, &QUdpSocket::readyRead, this, &QtUdpEndpoint::drain);
+    return socket;
+}
+
+void QtUdpEndpoint::close() {
+    ++m_generation;
+    for (QUdpSocket** slot : {&m_unicast, &m_subnetBroadcast, &m_limitedBroadcast}) {
+        QUdpSocket* socket = std::exchange(*slot, nullptr);
+        if (socket == nullptr)
+            continue;
+        socket->disconnect(this);
+        socket->close(); // frees the port now, so a rebind can follow at once
+        if (m_dispatching) {
+            // A handler closed the endpoint while a socket may be emitting
+            // readyRead: delete it once that emission is over, also when the
+            // endpoint itself goes meanwhile.
+            socket->setParent(nullptr);
+            socket->deleteLater();
+        } else {
+            delete socket;
+        }
+    }
+    m_address = QHostAddress();
+    m_mask = QHostAddress();
+    m_ownAddresses.clear();
+    m_interfaceIndex = 0;
+    m_receiveBufferSize = 0;
+}
+
+bool QtUdpEndpoint::isBound() const { return m_unicast != nullptr; }
+
+QHostAddress QtUdpEndpoint::boundAddress() const { return m_address; }
+
+bool QtUdpEndpoint::send(const QString& ip, const QByteArray& bytes) {
+    if (m_unicast == nullptr)
+        return false;
+    QHostAddress destination;
+    if (!destination.setAddress(ip) || destination.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+    const qint64 written = m_unicast->writeDatagram(bytes, destination, protocol::kPort);
+    return written == bytes.size();
+}
+
+bool QtUdpEndpoint::inSubnet(const QHostAddress& address) const {
+    if (address.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+    const quint32 bits = m_mask.toIPv4Address();
+    return (address.toIPv4Address() & bits) == (m_address.toIPv4Address() & bits);
+}
+
+bool QtUdpEndpoint::accept(const QNetworkDatagram& datagram, Role role) const {
+    const QHostAddress sender = datagram.senderAddress();
+    for (const QHostAddress& own : m_ownAddresses) {
+        if (sender.isEqual(own, QHostAddress::TolerantConversion))
+            return false; // our own broadcast coming back
+    }
+    if (role == Role::Unicast)
+        return true;
+    // A broadcast counts when it arrived on the adapter's interface, whatever
+    // its sender's address: a controller on another subnet answers that way,
+    // and the user must see it to readdress it. Without the interface, fall
+    // back to the sender's subnet.
+    const int arrivedOn = static_cast<int>(datagram.interfaceIndex());
+    if (m_interfaceIndex != 0 && arrivedOn != 0)
+        return arrivedOn == m_interfaceIndex;
+    return inSubnet(sender);
+}
+
+void QtUdpEndpoint::queueDrain() {
+    if (m_drainQueued)
+        return;
+    m_drainQueued = true;
+    QMetaObject::invokeMethod(this, &QtUdpEndpoint::drain, Qt::QueuedConnection);
+}
+
+void QtUdpEndpoint::drain() {
+    m_drainQueued = false;
+    // A handler that opened a nested event loop: the running pass reads the
+    // rest once that handler has returned.
+    if (m_dispatching)
+        return;
+    m_dispatching = true;
+    const QPointer<QtUdpEndpoint> self(this);
+    const quint64 generation = m_generation;
+    int read = 0;
+    bool readSomething = true;
+    while (readSomething) {
+        readSomething = false;
+        const std::pair<QUdpSocket*, Role> sockets[] = {{m_unicast, Role::Unicast},
+                                                        {m_subnetBroadcast, Role::SubnetBroadcast},
+                                                        {m_limitedBroadcast, Role::LimitedBroadcast}};
+        for (const auto& [socket, role] : sockets) {
+            if (socket == nullptr || !socket->hasPendingDatagrams())
+                continue;
+            if (read >= kMaxDatagramsPerPass) {
+                // Let the event loop breathe; the next pass goes on in order.
+                m_dispatching = false;
+                queueDrain();
+                return;
+            }
+            // One byte more than the largest packet tells an oversized datagram apart.
+            const QNetworkDatagram datagram = socket->receiveDatagram(static_cast<qint64>(protocol::kMaxDatagram) + 1);
+            if (!datagram.isValid())
+                continue; // read error: this socket is left for now
+            ++read;
+            readSomething = true;
+            if (datagram.data().size() > static_cast<qsizetype>(protocol::kMaxDatagram))
+                continue; // larger than any packet of the protocol: dropped, never cut short
+            if (!accept(datagram, role))
+                continue;
+            emit datagramReceived(datagram.data(), datagram.senderAddress());
+            if (self.isNull())
+                return; // the handler deleted the endpoint
+            if (m_generation != generation) {
+                // Closed or rebound meanwhile: the old sockets are gone, and
+                // the new ones may have signalled while this pass held the
+                // delivery.
+                m_dispatching = false;
+                if (isBound())
+                    queueDrain();
+                return;
+            }
+        }
+    }
+    m_dispatching = false;
+}
+
+} // namespace vantrel::net

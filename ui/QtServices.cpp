@@ -1,0 +1,88 @@
+#include "ui/QtServices.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QThread>
+#include <QUrl>
+
+namespace vantrel::ui {
+
+namespace {
+
+QMessageBox::Icon iconFor(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Information: return QMessageBox::Information;
+    case MessageKind::Warning: return QMessageBox::Warning;
+    case MessageKind::Error: return QMessageBox::Critical;
+    case MessageKind::Plain: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton buttonFor(Answer answer) {
+    switch (answer) {
+    case Answer::Ok: return QMessageBox::Ok;
+    case Answer::Yes: return QMessageBox::Yes;
+    case Answer::No: return QMessageBox::No;
+    case Answer::Abort: return QMessageBox::Abort;
+    case Answer::Ignore: return QMessageBox::Ignore;
+    case Answer::Dismissed: break;
+    }
+    return QMessageBox::NoButton;
+}
+
+} // namespace
+
+Answer QtServices::message(MessageKind kind, const QString& text, Buttons buttons, Answer defaultAnswer) {
+    QMessageBox box(m_parent);
+    box.setIcon(iconFor(kind));
+    box.setWindowTitle(QApplication::applicationDisplayName());
+    // Texts may carry what a controller sent; never interpret them as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    switch (buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::AbortIgnore: box.setStandardButtons(QMessageBox::Abort | QMessageBox::Ignore); break;
+    }
+    if (const auto def = buttonFor(defaultAnswer); def != QMessageBox::NoButton && box.button(def))
+        box.setDefaultButton(def);
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Abort: return Answer::Abort;
+    case QMessageBox::Ignore: return Answer::Ignore;
+    default: return Answer::Dismissed;
+    }
+}
+
+int QtServices::showModal(QDialog& dialog) { return dialog.exec(); }
+
+void QtServices::sleep(int milliseconds) {
+    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+OpenResult QtServices::openFile(const QString& path) {
+    if (!QFileInfo::exists(path)) return OpenResult::Failed;
+    // The desktop's opener (xdg-open on Linux) fails when no application is
+    // registered for the file's type.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? OpenResult::Opened : OpenResult::NoApplication;
+}
+
+OpenResult QtServices::openUrl(const QString& url) {
+    const QUrl parsed(url, QUrl::StrictMode);
+    if (!parsed.isValid()) return OpenResult::Failed;
+    return QDesktopServices::openUrl(parsed) ? OpenResult::Opened : OpenResult::NoApplication;
+}
+
+QString QtServices::chooseOpenFile(const QString& caption, const QString& filter) {
+    return QFileDialog::getOpenFileName(m_parent, caption, QString(), filter);
+}
+
+} // namespace vantrel::ui
