@@ -1,0 +1,93 @@
+#pragma once
+// The diagnostics grid `gridDiagnostic` of the main window's Diagnostics tab:
+// one row per diagnostic message a controller sent, the newest on top.
+//
+// API for the main window:
+//   auto* grid = new DiagnosticGrid(tabPage);    // objectName "gridDiagnostic"
+//   grid->setGeometry(0, 54, 737, 403);           // size it first, then:
+//   grid->diagnosticTabInit();                    // once, from FormCreate
+//   // QorvReadDiagnosticMessage(packet, length):
+//   grid->addDatagram(std::span(packet, length)); // false: not a whole message, dropped
+//   // or, with a message already read by protocol::readDiagnosticMessage:
+//   grid->add(msg);                               // stamped with the current local time
+//
+// Rows are collected whether or not the grid is visible (in release builds
+// its tab is hidden). At most DiagnosticModel::kMaxRows (10,000) rows are
+// kept: the newest; older ones are dropped so that a flood of datagrams
+// cannot use up the memory.
+//
+// Reading it (tests): rowCount(); cellText(row, column) with row 0 the newest
+// (the row directly under the header) and the columns of DiagnosticModel;
+// pictureName(row) is "Error", "Warning" or "Info". Every text is plain
+// text: a message "<b>x" shows as those four characters.
+
+#include <QTableView>
+#include <QTimer>
+#include <cstdint>
+#include <span>
+
+#include "diagnostics/DiagnosticModel.h"
+#include "diagnostics/SeverityPictures.h"
+#include "protocol/Diagnostic.h"
+
+class QDateTime;
+
+namespace vantrel::diagnostics {
+
+class DiagnosticDelegate;
+
+class DiagnosticGrid final : public QTableView {
+    Q_OBJECT
+
+public:
+    static constexpr int kSeverityWidth = 45;
+    static constexpr int kTimeWidth = 80;
+    static constexpr int kDeviceWidth = 160;
+    // Kept free beside the message column for the vertical scroll bar.
+    static constexpr int kScrollBarAllowance = 20;
+
+    explicit DiagnosticGrid(QWidget* parent = nullptr, int maxRows = DiagnosticModel::kMaxRows);
+    ~DiagnosticGrid() override;
+
+    // Prepares the grid: scroll bars, header texts, column widths (the
+    // message column takes the grid's width less the other three and 20),
+    // horizontal lines only. Call once, after the grid has its size.
+    void diagnosticTabInit();
+
+    // Adds one message as the new top row, received now / at `when`.
+    void add(const vantrel::protocol::DiagnosticMessage& msg);
+    void addMessage(const vantrel::protocol::DiagnosticMessage& msg, const QDateTime& when);
+    // Reads a diagnostic message datagram (opcode 10) and adds it; a datagram
+    // that does not hold a whole message is dropped and false returned.
+    bool addDatagram(std::span<const std::uint8_t> datagram);
+
+    int rowCount() const { return m_model->rowCount(); }
+    QString cellText(int row, int column) const { return m_model->cellText(row, column); }
+    QString pictureName(int row) const { return m_model->row(row).pictureName; }
+    DiagnosticModel* diagnosticModel() const { return m_model; }
+    // `bitmapContainerSeverity`: the grid's three pictures.
+    const SeverityPictures& bitmapContainerSeverity() const { return m_pictures; }
+
+    // Fits one row's height to its contents at the current column widths.
+    void fitRowHeight(int row);
+    // Fits every row at once.
+    void fitAllRowHeights();
+    // True while rows are still being fitted again after a column changed width.
+    bool isRefitting() const { return m_refitNext >= 0; }
+
+private:
+    // After a column changed width every row is fitted again: the rows in
+    // view first, then all of them in slices of a few milliseconds, so that
+    // a full grid never holds up the window.
+    void scheduleRefit();
+    void refitSlice();
+
+    SeverityPictures m_pictures;
+    DiagnosticModel* m_model;
+    DiagnosticDelegate* m_delegate;
+    QTimer m_refitDelay; // lets a column drag settle
+    QTimer m_refitSlices;
+    int m_refitNext = -1; // the next row to fit again; -1: none
+};
+
+} // namespace vantrel::diagnostics
