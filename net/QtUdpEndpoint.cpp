@@ -114,7 +114,7 @@ QUdpSocket* QtUdpEndpoint::openSocket(const QHostAddress& address, bool exclusiv
     // Only after bind(): before it Qt drops the option silently. QUdpSocket
     // turns broadcast sending on by itself.
     socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kRequestedReceiveBuffer));
-    connect(socket, &QUdpSocket::readyRead, this, &QtUdpEndpoint::drain);
+    connect(socket, &QUdpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     return socket;
 }
 
@@ -182,63 +182,90 @@ bool QtUdpEndpoint::accept(const QNetworkDatagram& datagram, Role role) const {
     return inSubnet(sender);
 }
 
-void QtUdpEndpoint::queueDrain() {
-    if (m_drainQueued)
-        return;
-    m_drainQueued = true;
-    QMetaObject::invokeMethod(this, &QtUdpEndpoint::drain, Qt::QueuedConnection);
+std::size_t QtUdpEndpoint::slotOf(const QUdpSocket* socket) const {
+    if (socket == nullptr)
+        return kSocketCount;
+    if (socket == m_unicast)
+        return 0;
+    if (socket == m_subnetBroadcast)
+        return 1;
+    if (socket == m_limitedBroadcast)
+        return 2;
+    return kSocketCount;
 }
 
-void QtUdpEndpoint::drain() {
-    m_drainQueued = false;
-    // A handler that opened a nested event loop: the running pass reads the
-    // rest once that handler has returned.
+void QtUdpEndpoint::onReadyRead(QUdpSocket* socket) {
+    const std::size_t slot = slotOf(socket);
+    if (slot == kSocketCount)
+        return;
+    m_signalled[slot] = true;
+    // A handler running a nested event loop (a modal window) holds the
+    // delivery: the pass that is running reads this socket once it returns.
     if (m_dispatching)
         return;
+    deliver();
+}
+
+// Reads every socket that has signalled, each up to kMaxDatagramsPerPass
+// datagrams, and hands them out one at a time. A socket is only ever read
+// after it has signalled: Qt stops signalling a socket whose readyRead was
+// answered without a read, so reading a socket from another socket's signal
+// (and then finding it empty when its own signal comes) would silence it for
+// good. A socket left with datagrams after its share has been read signals
+// again on the next turn of the event loop, because every read re-arms it.
+void QtUdpEndpoint::deliver() {
     m_dispatching = true;
     const QPointer<QtUdpEndpoint> self(this);
     const quint64 generation = m_generation;
-    int read = 0;
-    bool readSomething = true;
-    while (readSomething) {
-        readSomething = false;
-        const std::pair<QUdpSocket*, Role> sockets[] = {{m_unicast, Role::Unicast},
-                                                        {m_subnetBroadcast, Role::SubnetBroadcast},
-                                                        {m_limitedBroadcast, Role::LimitedBroadcast}};
-        for (const auto& [socket, role] : sockets) {
-            if (socket == nullptr || !socket->hasPendingDatagrams())
+    const std::array<Role, kSocketCount> roles = {Role::Unicast, Role::SubnetBroadcast, Role::LimitedBroadcast};
+    bool more = true;
+    while (more) {
+        more = false;
+        for (std::size_t slot = 0; slot < kSocketCount; ++slot) {
+            if (!m_signalled[slot])
                 continue;
-            if (read >= kMaxDatagramsPerPass) {
-                // Let the event loop breathe; the next pass goes on in order.
-                m_dispatching = false;
-                queueDrain();
-                return;
-            }
-            // One byte more than the largest packet tells an oversized datagram apart.
-            const QNetworkDatagram datagram = socket->receiveDatagram(static_cast<qint64>(protocol::kMaxDatagram) + 1);
-            if (!datagram.isValid())
-                continue; // read error: this socket is left for now
-            ++read;
-            readSomething = true;
-            if (datagram.data().size() > static_cast<qsizetype>(protocol::kMaxDatagram))
-                continue; // larger than any packet of the protocol: dropped, never cut short
-            if (!accept(datagram, role))
-                continue;
-            emit datagramReceived(datagram.data(), datagram.senderAddress());
-            if (self.isNull())
-                return; // the handler deleted the endpoint
-            if (m_generation != generation) {
-                // Closed or rebound meanwhile: the old sockets are gone, and
-                // the new ones may have signalled while this pass held the
-                // delivery.
-                m_dispatching = false;
-                if (isBound())
-                    queueDrain();
-                return;
+            m_signalled[slot] = false;
+            QUdpSocket* const socket = slot == 0 ? m_unicast : slot == 1 ? m_subnetBroadcast : m_limitedBroadcast;
+            for (int read = 0; socket != nullptr && read < kMaxDatagramsPerPass && socket->hasPendingDatagrams();) {
+                // One byte more than the largest packet tells an oversized datagram apart.
+                const QNetworkDatagram datagram =
+                    socket->receiveDatagram(static_cast<qint64>(protocol::kMaxDatagram) + 1);
+                if (!datagram.isValid())
+                    break; // read error: this socket is left for now
+                ++read;
+                if (datagram.data().size() > static_cast<qsizetype>(protocol::kMaxDatagram))
+                    continue; // larger than any packet of the protocol: dropped, never cut short
+                if (!accept(datagram, roles[slot]))
+                    continue;
+                emit datagramReceived(datagram.data(), datagram.senderAddress());
+                if (self.isNull())
+                    return; // the handler deleted the endpoint
+                if (m_generation != generation) {
+                    // Closed or rebound meanwhile: the old sockets are gone,
+                    // and the new ones may have signalled while this pass held
+                    // the delivery.
+                    m_dispatching = false;
+                    if (isBound())
+                        QMetaObject::invokeMethod(this, &QtUdpEndpoint::deliverSignalled, Qt::QueuedConnection);
+                    return;
+                }
             }
         }
+        for (bool signalled : m_signalled)
+            more = more || signalled;
     }
     m_dispatching = false;
+}
+
+void QtUdpEndpoint::deliverSignalled() {
+    if (m_dispatching)
+        return;
+    for (bool signalled : m_signalled) {
+        if (signalled) {
+            deliver();
+            return;
+        }
+    }
 }
 
 } // namespace vantrel::net

@@ -20,16 +20,19 @@
 // coming back) are dropped on every socket, and so are datagrams larger than
 // the largest packet of the protocol.
 //
-// Delivery: on readyRead every pending datagram of the three sockets is read
-// and handed out through datagramReceived one at a time, on the thread that
-// owns the endpoint. Each socket's datagrams keep their arrival order; the
-// sockets are read in turn, one datagram each. A handler that runs a nested
+// Delivery: on a socket's readyRead its pending datagrams are read (at most
+// kMaxDatagramsPerPass per turn of the event loop; the rest follow on the next
+// turn) and handed out through datagramReceived one at a time, on the thread
+// that owns the endpoint. Each socket's datagrams keep their arrival order. A handler that runs a nested
 // event loop (a modal window) does not get a second datagram until it has
 // returned: the others wait in the sockets' receive buffers meanwhile.
 //
 // Every socket asks for a receive buffer of kRequestedReceiveBuffer after
 // binding, so that a burst of hundreds of replies is not dropped while the
 // UI thread is busy.
+
+#include <array>
+#include <cstddef>
 
 #include <QHostAddress>
 #include <QList>
@@ -79,8 +82,11 @@ private:
     enum class Role { Unicast, SubnetBroadcast, LimitedBroadcast };
 
     QUdpSocket* openSocket(const QHostAddress& address, bool exclusive);
-    void drain();
-    void queueDrain();
+    static constexpr std::size_t kSocketCount = 3;
+    std::size_t slotOf(const QUdpSocket* socket) const;
+    void onReadyRead(QUdpSocket* socket);
+    void deliver();
+    void deliverSignalled();
     bool accept(const QNetworkDatagram& datagram, Role role) const;
     bool inSubnet(const QHostAddress& address) const;
 
@@ -93,7 +99,7 @@ private:
     int m_interfaceIndex = 0;           // 0: the address's interface is not known
     int m_receiveBufferSize = 0;
     bool m_dispatching = false;
-    bool m_drainQueued = false;
+    std::array<bool, kSocketCount> m_signalled{}; // sockets that signalled and wait for a read
     quint64 m_generation = 0; // changes with every close, so a drain notices a rebind under it
 };
 

@@ -1,0 +1,58 @@
+#pragma once
+// Processes of a lab test: the simulator on the lab's "lan" side, the command
+// line on the "pc" side (where the test itself runs), and what the lab script
+// tells the test through its environment.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace vantrel::labtest {
+
+// The lab as scripts/netlab.sh describes it; `inLab` is false outside it.
+struct Lab {
+    bool inLab = false;
+    QString lanNamespace;
+    QString pcAddress; // the adapter address of the pc side, 10.77.0.1
+    QString mask;
+    int hosts = 0;
+    QString simPath; // nodalux-sim
+    QString cliPath; // vantrel-cli
+    static Lab fromEnvironment();
+    // Why the tests cannot run here; empty when they can.
+    QString missing() const;
+};
+
+// A simulator running in the lan namespace until stop() or destruction.
+class SimProcess {
+public:
+    SimProcess() = default;
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // Starts `nodalux-sim args...` on the lan side and waits until it prints
+    // "ready". False, with what it printed in `error`, when it does not.
+    bool start(const Lab& lab, const QStringList& args, int timeoutMs, QString& error);
+    void stop();
+
+private:
+    std::unique_ptr<QProcess> m_process;
+};
+
+struct RunResult {
+    int exitCode = -1;
+    bool finished = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a program to its end (on the side the test runs on).
+RunResult run(const QString& program, const QStringList& args, int timeoutMs);
+// Runs a program on the lan side.
+RunResult runOnLan(const Lab& lab, const QString& program, const QStringList& args, int timeoutMs);
+
+} // namespace vantrel::labtest
