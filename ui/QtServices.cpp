@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStringList>
 #include <QThread>
 #include <QUrl>
 
@@ -82,7 +83,17 @@ OpenResult QtServices::openUrl(const QString& url) {
 }
 
 QString QtServices::chooseOpenFile(const QString& caption, const QString& filter) {
-    return QFileDialog::getOpenFileName(m_parent, caption, QString(), filter);
+    return QFileDialog::getOpenFileName(m_parent, caption, QString(), qtFileFilter(filter));
+}
+
+QString qtFileFilter(const QString& filter) {
+    if (!filter.contains(QLatin1Char('|'))) return filter;
+    // "label|pattern|label|pattern" becomes "label (pattern);;label (pattern)".
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        entries << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(u';', u' '));
+    return entries.join(QStringLiteral(";;"));
 }
 
 } // namespace vantrel::ui

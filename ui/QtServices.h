@@ -25,4 +25,8 @@ private:
     QWidget* m_parent = nullptr;
 };
 
+// A file-dialog filter in Qt's form; a filter of "label|pattern" pairs
+// ("Firmware Hex File|*.hex") is translated, other texts pass unchanged.
+QString qtFileFilter(const QString& filter);
+
 } // namespace vantrel::ui

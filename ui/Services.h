@@ -39,7 +39,8 @@ public:
     virtual OpenResult openFile(const QString& path) = 0;
     virtual OpenResult openUrl(const QString& url) = 0;
 
-    // A file-open dialog; empty when the user cancelled. `filter` in Qt's form.
+    // A file-open dialog; empty when the user cancelled. `filter` in Qt's form
+    // ("Label (*.ext)") or as "Label|*.ext" pairs.
     virtual QString chooseOpenFile(const QString& caption, const QString& filter) = 0;
 };
 
