@@ -1,0 +1,498 @@
+#include "app/TForm1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <span>
+
+#include "config/NodaluxAdvanced.h"
+#include "config/NodaluxConfig.h"
+#include "diagnostics/AboutWindows.h"
+#include "diagnostics/DiagnosticGrid.h"
+#include "diagnostics/Guide.h"
+#include "model/NodaluxCtrl.h"
+#include "model/Rules.h"
+#include "model/Text.h"
+#include "net/AdapterProvider.h"
+#include "net/SendNetworkPacket.h"
+#include "net/UdpEndpoint.h"
+#include "protocol/Header.h"
+#include "protocol/PollReply.h"
+#include "protocol/TestPackets.h"
+#include "ui/Services.h"
+
+namespace vantrel::app {
+
+namespace {
+
+// Layout of the window, in device-independent pixels from the client area's
+// top-left corner (the tab pages' controls from the page's corner).
+constexpr QRect kTabControlRect{0, 40, 737, 481};
+constexpr QRect kSearchRect{8, 16, 97, 25};
+constexpr QPoint kNetLabelPos{168, 10};
+constexpr int kNetLabelPixelSize = 14;
+constexpr QRect kAdapterComboRect{279, 16, 121, 25};
+constexpr QRect kRefreshRect{407, 16, 121, 25};
+constexpr QRect kHelpRect{560, 16, 81, 25};
+constexpr QRect kAboutRect{651, 16, 81, 25};
+constexpr QRect kNetworkGridRect{0, 56, 737, 401};
+constexpr QPoint kIntervalLabelPos{8, 11};
+constexpr QRect kAutoPollTimeRect{152, 14, 65, 22};
+constexpr QPoint kAutoPollCheckPos{239, 15};
+constexpr QRect kDiagnosticGridRect{0, 54, 737, 403};
+constexpr QRect kDevicesLabelRect{588, 520, 149, 33};
+constexpr std::array<int, DeviceGridModel::ColumnCount> kColumnWidths{150, 160, 150, 150, 125};
+
+constexpr int kNetworkDevicesTab = 0;
+constexpr int kDiagnosticsTab = 1;
+// Poll replies above this protocol version are configured by the current flow.
+constexpr std::uint8_t kLastLegacyProtocol = 4;
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
+
+// A device-supplied text as the grid shows it: the characters before the
+// first NUL (fixed-width fields are NUL-padded).
+QString shownText(std::u16string_view text) {
+    const auto nul = text.find(u'\0');
+    if (nul != std::u16string_view::npos) text = text.substr(0, nul);
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+template <typename T>
+T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* plainLabel(const QString& text, QWidget* parent, const char* name) {
+    auto* label = named(new QLabel(parent), name);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1(const Branding& branding, ui::Services& services, net::AdapterProvider& adapters,
+               net::UdpEndpoint& endpoint, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_branding(branding), m_services(services), m_adapters(adapters), m_endpoint(endpoint),
+      m_gridModel() {
+    setObjectName(QStringLiteral("Form1"));
+    setFixedSize(kClientWidth, kClientHeight); // fixed single border: not resizable
+    setWindowTitle(m_branding.mainTitle());
+
+    tabControl1 = named(new QTabWidget(this), "tabControl1");
+    tabControl1->setGeometry(kTabControlRect);
+    tabControl1->setTabPosition(QTabWidget::North);
+    NetworkDevices = named(new QWidget, "NetworkDevices");
+    DiagnosticsTab = named(new QWidget, "DiagnosticsTab");
+    tabControl1->addTab(NetworkDevices, QStringLiteral("Network Devices"));
+    tabControl1->addTab(DiagnosticsTab, QStringLiteral("Diagnostics"));
+    buildNetworkDevicesTab();
+    buildDiagnosticsTab();
+
+    DevicesLabel = plainLabel(QString(), this, "DevicesLabel");
+    DevicesLabel->setGeometry(kDevicesLabelRect);
+    DevicesLabel->setAlignment(Qt::AlignCenter);
+    setDevicesLabel();
+
+    AutoPollTimer = named(new QTimer(this), "AutoPollTimer");
+    AutoPollTimer->setInterval(kAutoPollDefault);
+    connect(AutoPollTimer, &QTimer::timeout, this, &TForm1::AutoPollTimerTimer);
+
+    connect(&m_endpoint, &net::UdpEndpoint::datagramReceived, this,
+            [this](const QByteArray& bytes, const QHostAddress&) { IdUDPServer1UDPRead(bytes); });
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildNetworkDevicesTab() {
+    QWidget* page = NetworkDevices;
+
+    Net_Search = named(new QPushButton(QStringLiteral("Search"), page), "Net_Search");
+    Net_Search->setGeometry(kSearchRect);
+    connect(Net_Search, &QPushButton::clicked, this, &TForm1::Net_SearchClick);
+
+    NetLabel = plainLabel(QStringLiteral("Select Adapter:"), page, "NetLabel");
+    QFont labelFont = NetLabel->font();
+    labelFont.setPixelSize(kNetLabelPixelSize);
+    NetLabel->setFont(labelFont);
+    NetLabel->adjustSize();
+    NetLabel->move(kNetLabelPos);
+
+    comboNetAdapter = named(new QComboBox(page), "comboNetAdapter");
+    comboNetAdapter->setGeometry(kAdapterComboRect);
+    connect(comboNetAdapter, &QComboBox::currentIndexChanged, this, &TForm1::comboNetAdapterChange);
+
+    btnRefresh = named(new QPushButton(QStringLiteral("Refresh Adapters"), page), "btnRefresh");
+    btnRefresh->setGeometry(kRefreshRect);
+    connect(btnRefresh, &QPushButton::clicked, this, &TForm1::btnRefreshClick);
+
+    btnHelp = named(new QPushButton(QStringLiteral("Help"), page), "btnHelp");
+    btnHelp->setGeometry(kHelpRect);
+    connect(btnHelp, &QPushButton::clicked, this, &TForm1::btnHelpClick);
+
+    btnAbout = named(new QPushButton(QStringLiteral("About"), page), "btnAbout");
+    btnAbout->setGeometry(kAboutRect);
+    connect(btnAbout, &QPushButton::clicked, this, &TForm1::btnAboutClick);
+
+    Network_Grid = named(new QTableView(page), "Network_Grid");
+    Network_Grid->setGeometry(kNetworkGridRect);
+    Network_Grid->setModel(&m_gridModel);
+    Network_Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Network_Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Network_Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    Network_Grid->setShowGrid(true);
+    Network_Grid->setWordWrap(false);
+    Network_Grid->setSortingEnabled(false); // GridSort orders the rows and the row map together
+    Network_Grid->verticalHeader()->hide();
+    Network_Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Network_Grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    QHeaderView* header = Network_Grid->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    connect(header, &QHeaderView::sectionClicked, this, &TForm1::Network_GridHeaderClick);
+    connect(Network_Grid, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { Network_GridCellDblClick(index.row()); });
+    for (int c = 0; c < DeviceGridModel::ColumnCount; ++c) Network_Grid->setColumnWidth(c, kColumnWidths[c]);
+}
+
+void TForm1::buildDiagnosticsTab() {
+    QWidget* page = DiagnosticsTab;
+
+    lblInterval = plainLabel(QStringLiteral("Auto Poll Interval (ms)"), page, "lblInterval");
+    lblInterval->adjustSize();
+    lblInterval->move(kIntervalLabelPos);
+
+    numAutoPollTime = named(new QSpinBox(page), "numAutoPollTime");
+    numAutoPollTime->setGeometry(kAutoPollTimeRect);
+    numAutoPollTime->setRange(kAutoPollMin, kAutoPollMax);
+    numAutoPollTime->setValue(kAutoPollDefault);
+    connect(numAutoPollTime, &QSpinBox::valueChanged, this, &TForm1::numAutoPollTimeChange);
+
+    checkBoxAutoPoll = named(new QCheckBox(QStringLiteral("Enabled"), page), "checkBoxAutoPoll");
+    checkBoxAutoPoll->adjustSize();
+    checkBoxAutoPoll->move(kAutoPollCheckPos);
+    checkBoxAutoPoll->setChecked(false);
+    connect(checkBoxAutoPoll, &QCheckBox::toggled, this, &TForm1::checkBoxAutoPollChange);
+
+    gridDiagnostic = named(new diagnostics::DiagnosticGrid(page), "gridDiagnostic");
+    gridDiagnostic->setGeometry(kDiagnosticGridRect);
+}
+
+// --- start-up and close --------------------------------------------------------
+
+void TForm1::FormCreate() { gridDiagnostic->diagnosticTabInit(); }
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_shown && !event->spontaneous()) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow() {
+    LogoImage = named(new QLabel(this), "LogoImage");
+    LogoImage->setScaledContents(true);
+
+    applyBranding();
+
+    const BrandEntry& brand = m_branding.entry();
+    LogoImage->setGeometry(width() - brand.logoWidth - kLogoRightMargin, 0, brand.logoWidth, brand.logoHeight);
+    LogoImage->show();
+    LogoImage->raise();
+
+    tabControl1->setTabVisible(kDiagnosticsTab, m_branding.DevBuild);
+    tabControl1->setCurrentIndex(kNetworkDevicesTab);
+
+    UpdateNetInterfaces();
+
+    RgbwList.clear();
+    for (const auto& order : model::rgbwList()) RgbwList << QString::fromStdU16String(order);
+    RgbList.clear();
+    for (const auto& order : model::rgbList()) RgbList << QString::fromStdU16String(order);
+
+    Network_Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Network_Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    for (int c = 0; c < DeviceGridModel::ColumnCount; ++c) Network_Grid->setColumnWidth(c, kColumnWidths[c]);
+
+    SortColumn = kDefaultSortColumn;
+
+    if (m_windows.NodaluxAdv && m_windows.NodaluxAdv->radioTabVertical)
+        m_windows.NodaluxAdv->radioTabVertical->setChecked(true);
+}
+
+void TForm1::applyBranding() {
+    const BrandEntry& brand = m_branding.entry();
+    setWindowTitle(m_branding.mainTitle());
+    if (m_windows.NodaluxConfig) m_windows.NodaluxConfig->setWindowTitle(m_branding.configCaption());
+    // A missing picture leaves the image empty; start-up goes on.
+    const QPixmap logo(QString::fromLatin1(brand.logoResource));
+    if (!logo.isNull()) LogoImage->setPixmap(logo);
+    btnHelp->setVisible(brand.helpVisible);
+    if (!brand.aboutVisible) btnAbout->setVisible(false);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+void TForm1::FormClose() {
+    AutoPollTimer->stop();
+    RgbwList.clear();
+    RgbList.clear();
+}
+
+// --- adapters and binding --------------------------------------------------------
+
+void TForm1::Split(QChar Delimiter, const QString& Input, QStringList& Strings) {
+    Strings = Input.split(Delimiter);
+}
+
+void TForm1::UpdateNetInterfaces() {
+    clearDevices();
+    {
+        // The rebuild selects items as it goes; the binding follows once, below.
+        const QSignalBlocker blocker(comboNetAdapter);
+        comboNetAdapter->clear();
+        AdapterNetworks.clear();
+        AdapterMasks.clear();
+
+        for (const net::Adapter& adapter : m_adapters.adapters()) {
+            // Only IPv4 unicast addresses can be bound and polled from.
+            const QHostAddress address(adapter.address);
+            if (address.protocol() != QAbstractSocket::IPv4Protocol || address.isLoopback()) continue;
+            const auto network = model::networkAddressText(adapter.address.toStdString(), adapter.mask.toStdString());
+            if (!network) continue; // a mask that is no address gives no network to compare with
+            comboNetAdapter->addItem(adapter.address);
+            AdapterMasks << adapter.mask;
+            AdapterNetworks << QString::fromStdString(*network);
+        }
+
+        const bool found = comboNetAdapter->count() > 0;
+        Net_Search->setEnabled(found);
+        if (!found) comboNetAdapter->addItem(QString::fromLatin1(kNoneFound));
+        comboNetAdapter->setCurrentIndex(0);
+    }
+    comboNetAdapter->update();
+    RebindIP();
+}
+
+void TForm1::RebindIP() {
+    clearDevices();
+    if (comboNetAdapter->count() == 0 || comboNetAdapter->currentText() == QLatin1String(kNoneFound)) return;
+    if (!m_endpoint.bind(QHostAddress(comboNetAdapter->currentText()))) failBind();
+}
+
+void TForm1::failBind() {
+    m_bindFailed = true;
+    AutoPollTimer->stop();
+    m_services.message(ui::MessageKind::Plain, QString::fromLatin1(kBindFailedText));
+    // Closed from the event loop: the failure may come while the window is
+    // being shown, before the program's event loop runs.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TForm1::btnRefreshClick() { UpdateNetInterfaces(); }
+
+void TForm1::comboNetAdapterChange() { RebindIP(); }
+
+// --- search and grid ----------------------------------------------------------------
+
+bool TForm1::SendNetworkPacket(const QString& ip, const QByteArray& bytes, bool SupressError) {
+    return net::sendNetworkPacket(m_endpoint, m_services, ip, bytes, SupressError);
+}
+
+void TForm1::clearDevices() {
+    ++m_listGeneration;
+    m_controllers.clear();
+    m_gridModel.clear();
+    setDevicesLabel();
+}
+
+void TForm1::setDevicesLabel() {
+    DevicesLabel->setText(QStringLiteral("Found %1 Device(s)").arg(m_gridModel.rowCount()));
+}
+
+void TForm1::SearchDevices(bool SupressError) {
+    clearDevices();
+    const protocol::Bytes poll = protocol::buildPoll();
+    SendNetworkPacket(QString::fromLatin1(kBroadcastAddress),
+                      QByteArray(reinterpret_cast<const char*>(poll.data()), static_cast<qsizetype>(poll.size())),
+                      SupressError);
+}
+
+void TForm1::Net_SearchClick() { SearchDevices(false); }
+
+void TForm1::GridSort() {
+    const std::vector<int> order = m_order.sortedOrder(m_gridModel.rows(), SortColumn);
+    m_gridModel.reorder(order);
+    m_controllers.permuteRows(std::vector<std::int32_t>(order.begin(), order.end()));
+}
+
+void TForm1::Network_GridHeaderClick(int column) {
+    if (column < 0 || column >= DeviceGridModel::ColumnCount) return;
+    SortColumn = column;
+    GridSort();
+}
+
+void TForm1::SetSelectedController(int row) {
+    if (row < 0 || row >= static_cast<int>(m_controllers.StringGridIndex.size())) return;
+    m_selectedController = m_controllers.StringGridIndex[static_cast<std::size_t>(row)];
+    m_selectionGeneration = m_listGeneration;
+    m_selectedModel = m_gridModel.cell(row, DeviceGridModel::ColModel);
+}
+
+model::TNodaluxCtrl* TForm1::selectedRecord() {
+    if (m_selectionGeneration != m_listGeneration || m_selectedController < 0 ||
+        static_cast<std::size_t>(m_selectedController) >= m_controllers.size())
+        return nullptr;
+    return &m_controllers.PControllers[static_cast<std::size_t>(m_selectedController)];
+}
+
+void TForm1::Network_GridCellDblClick(int row) {
+    if (row < 0 || row >= m_gridModel.rowCount()) return;
+    SetSelectedController(row);
+    const int index = m_selectedController;
+    if (m_controllers.PControllers[static_cast<std::size_t>(index)].QorvanaProtVer > kLastLegacyProtocol)
+        NetCtrlSettings(index);
+    else
+        NetCtrlSettingsV4Below(index);
+}
+
+void TForm1::setConfigurationFlows(FlowHook current, FlowHook legacy) {
+    m_flowCurrent = std::move(current);
+    m_flowLegacy = std::move(legacy);
+}
+
+void TForm1::NetCtrlSettings(int index) {
+    if (m_flowCurrent) m_flowCurrent(index);
+}
+
+void TForm1::NetCtrlSettingsV4Below(int index) {
+    if (m_flowLegacy) m_flowLegacy(index);
+}
+
+// --- receive ---------------------------------------------------------------------
+
+void TForm1::IdUDPServer1UDPRead(const QByteArray& bytes) {
+    const auto datagram = bytesOf(bytes);
+    switch (protocol::routeDatagram(datagram)) {
+    case protocol::Route::PollReply: QorvReadPollReply(bytes); break;
+    case protocol::Route::PollReplyV4Below: QorvReadPollReplyV4Below(bytes); break;
+    case protocol::Route::TestAnnounce: QorvReadTestAnnounce(bytes, datagram[protocol::kHeaderSize - 1]); break;
+    case protocol::Route::DiagnosticMessage: QorvReadDiagnosticMessage(bytes); break;
+    case protocol::Route::Drop: break;
+    }
+}
+
+void TForm1::QorvReadPollReply(const QByteArray& bytes) {
+    auto record = protocol::readPollReply(bytesOf(bytes));
+    if (!record) return;
+    const QString modelText = shownText(record->ModelName);
+    addController(std::move(*record), modelText);
+}
+
+void TForm1::QorvReadPollReplyV4Below(const QByteArray& bytes) {
+    auto record = protocol::readPollReplyV4Below(bytesOf(bytes));
+    if (!record) return;
+    const QString modelText = shownText(record->Model);
+    addController(std::move(*record), modelText);
+}
+
+void TForm1::addController(model::TNodaluxCtrl record, const QString& modelText) {
+    if (m_controllers.containsIP(record.CurrentIP)) return; // a duplicate: the first reply stays
+
+    DeviceGridModel::Row row;
+    row[DeviceGridModel::ColModel] = modelText;
+    row[DeviceGridModel::ColNickname] = QString::fromStdU16String(model::nicknameText(record));
+    row[DeviceGridModel::ColIP] = QString::fromStdString(model::ipText(record.CurrentIP));
+    row[DeviceGridModel::ColFirmware] = shownText(record.Firmware);
+    row[DeviceGridModel::ColTemperature] =
+        model::isBootloader(record) ? QString() : QString::fromStdString(model::temperatureText(record.Temperature));
+
+    const auto index = m_controllers.append(std::move(record));
+    if (!index) return;
+
+    // The grid is always sorted by SortColumn, so the new row goes straight to
+    // its place: the same order as adding it at the bottom and sorting again,
+    // without sorting the whole grid for every reply of a burst.
+    const int position = m_order.insertPosition(m_gridModel.rows(), row, SortColumn);
+    auto& rowMap = m_controllers.StringGridIndex;
+    rowMap.pop_back();
+    rowMap.insert(rowMap.begin() + position, *index);
+    m_gridModel.insertAt(position, std::move(row));
+    setDevicesLabel();
+}
+
+void TForm1::QorvReadTestAnnounce(const QByteArray& bytes, std::uint8_t version) {
+    const auto announce = protocol::readTestAnnounce(bytesOf(bytes), version);
+    if (!announce) return;
+    const protocol::AnnounceResult result = protocol::applyTestAnnounce(m_controllers, *announce);
+    if (result.index >= 0 && result.changed) emit testAnnounceApplied(result.index);
+}
+
+void TForm1::QorvReadDiagnosticMessage(const QByteArray& bytes) {
+    // A datagram that does not hold a whole message (among them the tool's
+    // own 19-byte identify broadcast) is dropped by the grid.
+    gridDiagnostic->addDatagram(bytesOf(bytes));
+}
+
+// --- auto-poll ---------------------------------------------------------------------
+
+void TForm1::checkBoxAutoPollChange() {
+    AutoPollTimer->setInterval(numAutoPollTime->value());
+    if (checkBoxAutoPoll->isChecked())
+        AutoPollTimer->start();
+    else
+        AutoPollTimer->stop();
+}
+
+void TForm1::numAutoPollTimeChange() { AutoPollTimer->setInterval(numAutoPollTime->value()); }
+
+void TForm1::AutoPollTimerTimer() { SearchDevices(true); }
+
+// --- help and about ----------------------------------------------------------------
+
+void TForm1::btnHelpClick() {
+    if (m_branding.AppBrand == 4) {
+        m_services.openUrl(QString::fromLatin1(kBrand4SupportUrl));
+        return;
+    }
+    diagnostics::openGuide(m_services);
+}
+
+void TForm1::btnAboutClick() {
+    QDialog* about = nullptr;
+    switch (m_branding.AppBrand) {
+    case 0: about = m_windows.AboutWin; break;
+    case 1: about = m_windows.AboutWinBrand1; break;
+    case 2: about = m_windows.AboutWinBrand2; break;
+    case 4: about = m_windows.AboutWinBrand4; break;
+    default: break;
+    }
+    if (about) m_services.showModal(*about);
+}
+
+} // namespace vantrel::app

@@ -1,0 +1,111 @@
+// The main window on real sockets, inside the network lab: the window as the
+// program wires it (the system's adapter list and the Qt endpoint), offscreen
+// on the lab's "pc" side, with the simulator's default fleet on the "lan"
+// side. Search must list every controller of the fleet once, with the texts
+// its reply carries. Exits 77 (a skip for CTest) outside the lab.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextStream>
+#include <QtTest>
+#include <map>
+
+#include "LabSim.h"
+#include "app/TForm1.h"
+#include "app/Windows.h"
+#include "model/Text.h"
+#include "net/QtUdpEndpoint.h"
+#include "net/SystemAdapterProvider.h"
+#include "tools/sim/Fleet.h"
+#include "ui/testing/ScriptedServices.h"
+
+using vantrel::app::DeviceGridModel;
+
+namespace {
+
+constexpr int kSimStartMs = 10000;
+constexpr int kRepliesMs = 10000;
+
+QString shown(std::u16string_view text) {
+    const auto nul = text.find(u'\0');
+    return QString::fromStdU16String(std::u16string(text.substr(0, nul)));
+}
+
+// The grid row each controller of the default fleet must get, by IP text.
+std::map<QString, DeviceGridModel::Row> expectedRows() {
+    std::map<QString, DeviceGridModel::Row> rows;
+    for (const auto& controller : vantrel::sim::defaultFleet()) {
+        const auto rec = controller.replyRecord();
+        DeviceGridModel::Row row;
+        row[DeviceGridModel::ColModel] = controller.legacy() ? shown(rec.Model) : shown(rec.ModelName);
+        row[DeviceGridModel::ColNickname] = QString::fromStdU16String(vantrel::model::nicknameText(rec));
+        row[DeviceGridModel::ColIP] = QString::fromStdString(vantrel::model::ipText(rec.CurrentIP));
+        row[DeviceGridModel::ColFirmware] = shown(rec.Firmware);
+        row[DeviceGridModel::ColTemperature] =
+            vantrel::model::isBootloader(rec) ? QString()
+                                              : QString::fromStdString(vantrel::model::temperatureText(rec.Temperature));
+        rows[row[DeviceGridModel::ColIP]] = row;
+    }
+    return rows;
+}
+
+} // namespace
+
+class LabMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void searchListsTheDefaultFleet() {
+        const apptest::LabEnvironment lab;
+        apptest::LabSim sim;
+        QString error;
+        QVERIFY2(sim.start(lab, {}, kSimStartMs, error), qPrintable(error));
+
+        vantrel::ui::testing::ScriptedServices services;
+        vantrel::net::SystemAdapterProvider adapters;
+        vantrel::net::QtUdpEndpoint endpoint;
+        vantrel::app::TForm1 form(vantrel::app::Branding{}, services, adapters, endpoint);
+        vantrel::app::createWindows(form, services);
+        form.show();
+
+        // The lab's pc side has the 10.77 adapter and another segment; choose the lab's.
+        auto* combo = form.findChild<QComboBox*>(QStringLiteral("comboNetAdapter"));
+        const int labAdapter = combo->findText(lab.pcAddress);
+        QVERIFY2(labAdapter >= 0, "the lab's adapter address is not listed");
+        combo->setCurrentIndex(labAdapter);
+        QVERIFY(endpoint.isBound());
+        QCOMPARE(endpoint.boundAddress(), QHostAddress(lab.pcAddress));
+
+        const auto expected = expectedRows();
+        QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Net_Search")), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form.gridModel().rowCount(), static_cast<int>(expected.size()), kRepliesMs);
+        // Nothing more arrives: every controller answers once.
+        QTest::qWait(300);
+        QCOMPARE(form.gridModel().rowCount(), static_cast<int>(expected.size()));
+        QCOMPARE(services.messages.size(), 0);
+
+        for (int r = 0; r < form.gridModel().rowCount(); ++r) {
+            const auto& row = form.gridModel().rows()[static_cast<std::size_t>(r)];
+            const auto it = expected.find(row[DeviceGridModel::ColIP]);
+            QVERIFY2(it != expected.end(), qPrintable("unexpected row " + row[DeviceGridModel::ColIP]));
+            for (int c = 0; c < DeviceGridModel::ColumnCount; ++c) QCOMPARE(row[c], it->second[c]);
+        }
+        QCOMPARE(form.findChild<QLabel*>(QStringLiteral("DevicesLabel"))->text(),
+                 QStringLiteral("Found %1 Device(s)").arg(expected.size()));
+        QVERIFY(form.controllers().invariantsHold());
+    }
+};
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const QString missing = apptest::LabEnvironment().missing();
+    if (!missing.isEmpty()) {
+        QTextStream(stderr) << "lab_main_window: skipped: " << missing << "\n";
+        return 77;
+    }
+    LabMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "lab_main_window.moc"
