@@ -8,6 +8,7 @@
 #include "app/Edition.h"
 #include "app/TForm1.h"
 #include "app/Windows.h"
+#include "app/Wiring.h"
 #include "net/QtUdpEndpoint.h"
 #include "net/SystemAdapterProvider.h"
 #include "ui/QtServices.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
     vantrel::app::TForm1 form(edition, services, adapters, endpoint);
     services.setDialogParent(&form);
     vantrel::app::createWindows(form, services);
+    vantrel::app::wireFlowsAndTestTab(form, endpoint, services);
 
     form.show();
     if (autoSearchRequested() && !form.bindFailed()) {

@@ -1,0 +1,219 @@
+// The Test tab on real sockets, inside the network lab: the main window and
+// its configuration window as the program wires them, offscreen on the lab's
+// "pc" side; three simulated protocol-8 controllers on the "lan" side, logging
+// every packet they receive and send. Exits 77 (a skip for CTest) outside
+// the lab.
+//
+// - Choosing "Red" makes the simulated controller run it; its announce comes
+//   back and "Current Test:" shows "Red".
+// - Single Pixel stepping reaches the controller pixel by pixel up to the
+//   maximum, and the controller reports the last pixel.
+// - Start / Stop Identify reach the controller with the selected MAC only.
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+#include <memory>
+
+#include "../app/LabSim.h"
+#include "app/TForm1.h"
+#include "app/Windows.h"
+#include "config/NodaluxConfig.h"
+#include "net/QtUdpEndpoint.h"
+#include "net/SystemAdapterProvider.h"
+#include "testmode/TestTab.h"
+#include "ui/testing/ScriptedServices.h"
+
+namespace {
+
+constexpr int kSimStartMs = 10000;
+constexpr int kReplyMs = 10000;
+constexpr int kControllers = 3;
+// The selected controller: the lab's second host.
+const QString kTarget = QStringLiteral("10.77.1.2");
+
+} // namespace
+
+class LabTestTab : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void redRunsAndIsReported();
+    void singlePixelSteppingReachesTheController();
+    void identifyReachesTheControllerByMac();
+    void cleanupTestCase();
+
+private:
+    // The simulator's log lines so far.
+    QList<QJsonObject> logLines() const;
+    // Packets the simulator received from the tool of `kind` for the target (rx).
+    QList<QJsonObject> received(const QString& kind) const;
+    QList<QJsonObject> events(const QString& name) const;
+
+    apptest::LabEnvironment m_lab;
+    apptest::LabSim m_sim;
+    QTemporaryDir m_dir;
+    vantrel::ui::testing::ScriptedServices m_services;
+    vantrel::net::SystemAdapterProvider m_adapters;
+    vantrel::net::QtUdpEndpoint m_endpoint;
+    std::unique_ptr<vantrel::app::TForm1> m_form;
+    std::unique_ptr<vantrel::testmode::TestTab> m_tab;
+    vantrel::config::TNodaluxConfig* m_config = nullptr;
+};
+
+QList<QJsonObject> LabTestTab::logLines() const {
+    QList<QJsonObject> lines;
+    QFile f(m_dir.filePath(QStringLiteral("sim.jsonl")));
+    if (!f.open(QIODevice::ReadOnly)) return lines;
+    while (!f.atEnd()) {
+        const QJsonDocument doc = QJsonDocument::fromJson(f.readLine());
+        if (doc.isObject()) lines << doc.object();
+    }
+    return lines;
+}
+
+QList<QJsonObject> LabTestTab::received(const QString& kind) const {
+    QList<QJsonObject> out;
+    for (const QJsonObject& line : logLines()) {
+        if (line.value("dir").toString() != "rx" || line.value("to").toString() != kTarget) continue;
+        const QJsonObject packet = line.value("decoded").toObject();
+        if (packet.value("kind").toString() == kind) out << packet;
+    }
+    return out;
+}
+
+QList<QJsonObject> LabTestTab::events(const QString& name) const {
+    QList<QJsonObject> out;
+    for (const QJsonObject& line : logLines())
+        if (line.value("event").toString() == name) out << line;
+    return out;
+}
+
+void LabTestTab::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    QString error;
+    QVERIFY2(m_sim.start(m_lab,
+                         {QStringLiteral("--count"), QString::number(kControllers), QStringLiteral("--log"),
+                          m_dir.filePath(QStringLiteral("sim.jsonl"))},
+                         kSimStartMs, error),
+             qPrintable(error));
+
+    m_form = std::make_unique<vantrel::app::TForm1>(vantrel::app::Branding{}, m_services, m_adapters, m_endpoint);
+    const auto windows = vantrel::app::createWindows(*m_form, m_services);
+    m_config = windows.NodaluxConfig;
+    QVERIFY(m_config);
+    // The Test tab as the program binds it: the main window's reader applies
+    // announcements, the tab shows them.
+    m_tab = std::make_unique<vantrel::testmode::TestTab>(*m_config, m_endpoint, m_services);
+    connect(m_form.get(), &vantrel::app::TForm1::testAnnounceApplied, m_tab.get(),
+            &vantrel::testmode::TestTab::testAnnounceApplied);
+    m_form->show();
+
+    auto* adapters = m_form->findChild<QComboBox*>(QStringLiteral("comboNetAdapter"));
+    const int labAdapter = adapters->findText(m_lab.pcAddress);
+    QVERIFY2(labAdapter >= 0, "the lab's adapter address is not listed");
+    adapters->setCurrentIndex(labAdapter);
+    QVERIFY(m_endpoint.isBound());
+
+    QTest::mouseClick(m_form->findChild<QPushButton*>(QStringLiteral("Net_Search")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->gridModel().rowCount(), kControllers, kReplyMs);
+    int row = -1;
+    for (int r = 0; r < m_form->gridModel().rowCount(); ++r)
+        if (m_form->gridModel().cell(r, vantrel::app::DeviceGridModel::ColIP) == kTarget) row = r;
+    QVERIFY2(row >= 0, "the target controller is not listed");
+    m_form->SetSelectedController(row);
+    QVERIFY(m_form->selectedRecord());
+
+    // What the configuration flow does before it shows the window.
+    const vantrel::model::TNodaluxCtrl& rec = *m_form->selectedRecord();
+    m_config->comboTestModes->clear();
+    m_config->comboTestModes->addItems(vantrel::testmode::testModeEntries(rec.QorvanaProtVer));
+    m_config->comboTestModes->setCurrentIndex(rec.TestMode);
+    m_config->lblCurrentTest->setText(m_config->comboTestModes->currentText());
+    m_config->TabControl1->setCurrentWidget(m_config->tabTest);
+    m_config->show();
+    m_config->FormShow();
+    QVERIFY(received(QStringLiteral("testSet")).isEmpty());
+}
+
+void LabTestTab::redRunsAndIsReported() {
+    m_config->comboTestModes->setCurrentIndex(m_config->comboTestModes->findText(QStringLiteral("Red")));
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_config->lblCurrentTest->text(), QStringLiteral("Red"), kReplyMs);
+    QCOMPARE(m_form->selectedRecord()->TestMode, 2);
+    const auto tests = events(QStringLiteral("test"));
+    QCOMPARE(tests.size(), 1);
+    QCOMPARE(tests[0].value("ip").toString(), kTarget);
+    QVERIFY(tests[0].value("accepted").toBool());
+    QCOMPARE(m_services.messages.size(), 0);
+}
+
+void LabTestTab::singlePixelSteppingReachesTheController() {
+    m_config->comboTestModes->setCurrentIndex(m_config->comboTestModes->findText(QStringLiteral("Single Pixel")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_config->lblCurrentTest->text(), QStringLiteral("Single Pixel"), kReplyMs);
+
+    // Start two pixels below the end of the outputs, half a second a step.
+    QSpinBox* pixel = m_config->numboxTestPixelNumber;
+    const int maximum = pixel->maximum();
+    QVERIFY(maximum > 3);
+    pixel->setValue(maximum - 2);
+    m_config->numboxTestPixelAutoTime->setValue(0.5);
+    QTest::mouseClick(m_config->btnTestPixelAutoStart, Qt::LeftButton);
+    QVERIFY(m_tab->isStepping());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_tab->isStepping(), kReplyMs);
+
+    // Every pixel reached the controller, one after the other.
+    QList<int> pixels;
+    for (const QJsonObject& p : received(QStringLiteral("testSet")))
+        if (p.value("mode").toInt() == 8) pixels << p.value("pixel").toInt();
+    QVERIFY(pixels.size() >= 3);
+    QCOMPARE(pixels.mid(pixels.size() - 3), (QList<int>{maximum - 2, maximum - 1, maximum}));
+    // The controller reports the last one, and the tab shows it.
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->selectedRecord()->TestSinglePixelNum, maximum, kReplyMs);
+    QCOMPARE(pixel->value(), maximum);
+    QCOMPARE(m_services.messages.size(), 0);
+}
+
+void LabTestTab::identifyReachesTheControllerByMac() {
+    QTest::mouseClick(m_config->btnIdentifyStart, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(events(QStringLiteral("identify")).size(), 1, kReplyMs);
+    QJsonObject e = events(QStringLiteral("identify")).at(0);
+    QCOMPARE(e.value("ip").toString(), kTarget);
+    QVERIFY(e.value("enable").toBool());
+
+    QTest::mouseClick(m_config->btnIdentifyStop, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(events(QStringLiteral("identify")).size(), 2, kReplyMs);
+    e = events(QStringLiteral("identify")).at(1);
+    QCOMPARE(e.value("ip").toString(), kTarget);
+    QVERIFY(!e.value("enable").toBool());
+    QCOMPARE(m_services.messages.size(), 0);
+}
+
+void LabTestTab::cleanupTestCase() {
+    if (m_config) m_config->FormClose();
+    m_tab.reset();
+    m_form.reset();
+}
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const QString missing = apptest::LabEnvironment().missing();
+    if (!missing.isEmpty()) {
+        QTextStream(stderr) << "lab_test_tab: skipped: " << missing << "\n";
+        return 77;
+    }
+    LabTestTab test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "lab_test_tab.moc"
