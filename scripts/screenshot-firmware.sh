@@ -8,20 +8,6 @@
 #   output directory  default <build directory>/screenshots/firmware
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/window-screenshots.sh
 
-build=${1:-build/default}
-out=${2:-$build/screenshots/firmware}
-
-command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (package xvfb)" >&2; exit 1; }
-[ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target firmware_screenshots -j 2
-bin=$(find "$build" -name firmware_screenshots -type f -perm -u+x | head -n 1)
-
-for scale in 1 2; do
-  dir="$out/scale$scale"
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  echo "== scale $scale -> $dir"
-  QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale \
-    xvfb-run -a -s "-screen 0 1600x1000x24" "$bin" "$dir"
-done
+window_screenshots firmware_screenshots firmware 1600x1000 "$@"

@@ -9,20 +9,6 @@
 #   output directory  default <build directory>/screenshots/testmode
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib/window-screenshots.sh
 
-build=${1:-build/default}
-out=${2:-$build/screenshots/testmode}
-
-command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (package xvfb)" >&2; exit 1; }
-[ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target testmode_screenshots -j 2
-bin=$(find "$build" -name testmode_screenshots -type f -perm -u+x | head -n 1)
-
-for scale in 1 2; do
-  dir="$out/scale$scale"
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  echo "== scale $scale -> $dir"
-  QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale \
-    xvfb-run -a -s "-screen 0 2600x1600x24" "$bin" "$dir"
-done
+window_screenshots testmode_screenshots testmode 2600x1600 "$@"

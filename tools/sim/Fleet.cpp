@@ -126,7 +126,7 @@ void setNick(model::TNodaluxCtrl& r, std::u16string_view text) {
 
 // ---- legacy controllers --------------------------------------------------
 
-struct LegacySpec {
+struct LegacyShape {
     std::uint8_t layout;
     std::u16string_view wireModel;
     std::u16string_view firmware;
@@ -137,7 +137,7 @@ struct LegacySpec {
     std::uint16_t temperature;
 };
 
-SimController legacyController(const LegacySpec& s, int number) {
+SimController legacyController(const LegacyShape& s, int number) {
     SimController c;
     c.layoutVersion = s.layout;
     c.legacyLength = s.length;
@@ -177,7 +177,7 @@ SimController legacyController(const LegacySpec& s, int number) {
 
 // ---- current controllers -------------------------------------------------
 
-struct CurrentSpec {
+struct CurrentShape {
     std::uint8_t version;
     std::u16string_view modelName;
     std::u16string_view firmware;
@@ -194,7 +194,7 @@ struct CurrentSpec {
     std::uint16_t temperature;
 };
 
-SimController currentController(const CurrentSpec& s, int number) {
+SimController currentController(const CurrentShape& s, int number) {
     SimController c;
     c.layoutVersion = s.version;
     auto& r = c.rec;
@@ -278,7 +278,7 @@ std::optional<model::Ip4> hostAddress(const model::Ip4& base, int k) {
 std::vector<SimController> defaultFleet() {
     // Legacy controllers: every model text, layouts 0..4, firmware from before
     // and after the feature thresholds, all three reply lengths.
-    static constexpr LegacySpec kLegacy[] = {
+    static constexpr LegacyShape kLegacy[] = {
         {0, u"Nodalux 16", u"V1.2.8", 383, u"Legacy Stage Left", 4, kRgb, 412},
         {1, u"Arvello 16", u"V1.3.2", 383, u"Arvello Truss", 12, kRgbw, 398},
         {2, u"Nodalux 16 LR", u"V1.4.4", 384, u"Long Run Facade", 10, kRgb, 455},
@@ -291,7 +291,7 @@ std::vector<SimController> defaultFleet() {
     static constexpr std::array<std::uint8_t, 3> kTool230{2, 3, 0};
     static constexpr std::array<std::uint8_t, 3> kToolNewer{2, 4, 0};
     // Current controllers: protocols 5 to 9 with different driver tables, DMX outputs and banks.
-    const CurrentSpec current[] = {
+    const CurrentShape current[] = {
         {5, u"Nodalux 16 MkII", u"V2.0.4", u"Five Sixteen", 16, 170, 0, true, 2, kTableSmall, 8, kRgb,
          kTool200, 420},
         {6, u"Nodalux 4 MkII", u"V2.1.0", u"Six Four RGBW", 4, 120, 1, false, 1, kTableWide, 12, kRgbw,
@@ -330,7 +330,7 @@ std::optional<std::vector<SimController>> generatedFleet(int count, const model:
         error = QStringLiteral("--count must be between 1 and %1").arg(kMaxFleet);
         return std::nullopt;
     }
-    const CurrentSpec spec{8, u"Nodalux 16 MkII", u"V2.3.1", u"",  16,        170, 2, true,
+    const CurrentShape shape{8, u"Nodalux 16 MkII", u"V2.3.1", u"",  16,        170, 2, true,
                            2, kTableWide,         12,        kRgb, {2, 3, 0}, 430};
     std::vector<SimController> fleet;
     fleet.reserve(static_cast<std::size_t>(count));
@@ -342,7 +342,7 @@ std::optional<std::vector<SimController>> generatedFleet(int count, const model:
                         .arg(QString::fromStdString(model::ipText(base)));
             return std::nullopt;
         }
-        SimController c = currentController(spec, k);
+        SimController c = currentController(shape, k);
         c.rec.MAC = macFor(kGeneratedMacBase + static_cast<std::uint32_t>(k));
         setNick(c.rec, model::fromUtf8("Sim " + std::to_string(k)));
         c.rec.Temperature = static_cast<std::uint16_t>(300 + k % 200);
