@@ -26,6 +26,7 @@
 
 #include "../app/LabSim.h"
 #include "app/TForm1.h"
+#include "app/Wiring.h"
 #include "app/Windows.h"
 #include "config/NodaluxConfig.h"
 #include "net/QtUdpEndpoint.h"
@@ -67,7 +68,7 @@ private:
     vantrel::net::SystemAdapterProvider m_adapters;
     vantrel::net::QtUdpEndpoint m_endpoint;
     std::unique_ptr<vantrel::app::TForm1> m_form;
-    std::unique_ptr<vantrel::testmode::TestTab> m_tab;
+    vantrel::testmode::TestTab* m_tab = nullptr; // owned by the main window
     vantrel::config::TNodaluxConfig* m_config = nullptr;
 };
 
@@ -112,11 +113,11 @@ void LabTestTab::initTestCase() {
     const auto windows = vantrel::app::createWindows(*m_form, m_services);
     m_config = windows.NodaluxConfig;
     QVERIFY(m_config);
-    // The Test tab as the program binds it: the main window's reader applies
-    // announcements, the tab shows them.
-    m_tab = std::make_unique<vantrel::testmode::TestTab>(*m_config, m_endpoint, m_services);
-    connect(m_form.get(), &vantrel::app::TForm1::testAnnounceApplied, m_tab.get(),
-            &vantrel::testmode::TestTab::testAnnounceApplied);
+    // The Test tab and the flows as the program binds them: the main
+    // window's reader applies announcements, the tab shows them.
+    vantrel::app::wireFlowsAndTestTab(*m_form, m_endpoint, m_services);
+    m_tab = m_form->findChild<vantrel::testmode::TestTab*>();
+    QVERIFY(m_tab);
     m_form->show();
 
     auto* adapters = m_form->findChild<QComboBox*>(QStringLiteral("comboNetAdapter"));
@@ -201,7 +202,7 @@ void LabTestTab::identifyReachesTheControllerByMac() {
 
 void LabTestTab::cleanupTestCase() {
     if (m_config) m_config->FormClose();
-    m_tab.reset();
+    m_tab = nullptr;
     m_form.reset();
 }
 
