@@ -1,5 +1,6 @@
 // The firmware stream as the bootloader receives it: a header line, then the
-// file until the connection closes, in whatever pieces TCP delivers.
+// file until the sender's end of stream, in whatever pieces TCP delivers. A
+// connection that breaks instead leaves the file unfinished.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@ TEST(FirmwareUpload, TakesTheHeaderAndTheFileInOnePiece) {
     EXPECT_EQ(up.feed(kStream), State::Body);
     EXPECT_EQ(up.header(), QByteArray("Firmware Nodalux 16"));
     EXPECT_EQ(up.body(), kFile);
+    EXPECT_FALSE(up.complete()); // not before the end of stream
+    EXPECT_EQ(up.finish(true), State::Body);
     EXPECT_TRUE(up.complete());
 }
 
@@ -25,6 +28,7 @@ TEST(FirmwareUpload, TakesTheStreamByteByByte) {
     FirmwareUpload up;
     for (char ch : kStream)
         up.feed(QByteArray(1, ch));
+    up.finish(true);
     EXPECT_EQ(up.body(), kFile);
     EXPECT_TRUE(up.complete());
 }
@@ -33,7 +37,25 @@ TEST(FirmwareUpload, HeaderWithoutFileIsNotComplete) {
     FirmwareUpload up;
     EXPECT_EQ(up.feed("Firmware Nodalux 16\r"), State::Header);
     EXPECT_EQ(up.feed("\n"), State::Body);
+    up.finish(true);
     EXPECT_FALSE(up.complete());
+}
+
+// A reset or another error of the connection: however much came, the file is
+// not complete, and nothing that arrives afterwards changes that.
+TEST(FirmwareUpload, BrokenConnectionIsNeverComplete) {
+    const QByteArray cases[] = {kStream, kStream.left(30), "Firmware Nodalux 16\r\n", "Firm", ""};
+    for (const QByteArray& received : cases) {
+        SCOPED_TRACE(received.toStdString());
+        FirmwareUpload up;
+        up.feed(received);
+        EXPECT_EQ(up.finish(false), State::Broken);
+        EXPECT_FALSE(up.complete());
+        EXPECT_EQ(up.finish(true), State::Broken);
+        up.feed(kFile);
+        EXPECT_FALSE(up.complete());
+        EXPECT_STRNE(up.reason(), "");
+    }
 }
 
 TEST(FirmwareUpload, WrongOrMissingHeaderIsRejected) {
@@ -52,4 +74,5 @@ TEST(FirmwareUpload, WrongOrMissingHeaderIsRejected) {
         EXPECT_TRUE(up.body().isEmpty());
     }
 }
+
 } // namespace

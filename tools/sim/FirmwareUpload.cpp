@@ -14,9 +14,23 @@ FirmwareUpload::State FirmwareUpload::reject(const char* why) {
     return state_;
 }
 
+FirmwareUpload::State FirmwareUpload::finish(bool clean) {
+    if (finished() || state_ == State::Rejected) return state_;
+    if (clean) {
+        closed_ = true;
+        return state_;
+    }
+    state_ = State::Broken;
+    reason_ = "the connection broke before the end of the stream";
+    pending_.clear();
+    return state_;
+}
+
 FirmwareUpload::State FirmwareUpload::feed(const QByteArray& piece) {
+    if (closed_) return state_;
     switch (state_) {
     case State::Rejected:
+    case State::Broken:
         return state_;
     case State::Body:
         if (body_.size() + piece.size() > kMaxFirmwareSize)

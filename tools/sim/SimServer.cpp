@@ -8,25 +8,46 @@
 #include <QNetworkInterface>
 #include <QSaveFile>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QUdpSocket>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "model/Text.h"
 #include "protocol/Header.h"
 #include "tools/sim/FirmwareUpload.h"
 #include "tools/sim/PacketJson.h"
+#include "tools/sim/UploadConnection.h"
 
 namespace vantrel::sim {
 
 namespace {
+
+// A bootloader's listener: hands each accepted connection's descriptor on
+// instead of wrapping it in a QTcpSocket, so that the upload can tell the
+// sender's end of stream from a reset (UploadConnection).
+class UploadListener final : public QTcpServer {
+  public:
+    using QTcpServer::QTcpServer;
+    std::function<void(int)> onIncoming;
+
+  protected:
+    void incomingConnection(qintptr descriptor) override {
+        const int fd = static_cast<int>(descriptor);
+        if (onIncoming) {
+            onIncoming(fd);
+        } else {
+            ::close(fd);
+        }
+    }
+};
 
 // Receive and send buffers of the UDP sockets: a poll of a thousand controllers
 // is a burst of a thousand replies.
@@ -301,7 +322,7 @@ void SimServer::reconcile() {
 
 void SimServer::openListener(int controller) {
     const SimController& c = sim_.controllers()[static_cast<std::size_t>(controller)];
-    auto* server = new QTcpServer(this);
+    auto* server = new UploadListener(this);
     QJsonObject e;
     e[QStringLiteral("event")] = QStringLiteral("uploadListening");
     e[QStringLiteral("controller")] = controller;
@@ -315,46 +336,47 @@ void SimServer::openListener(int controller) {
         return;
     }
     listeners_[controller] = server;
-    connect(server, &QTcpServer::newConnection, this,
-            [this, controller, server] { acceptUpload(controller, server); });
+    server->onIncoming = [this, controller](int descriptor) { acceptUpload(controller, descriptor); };
     note(e);
 }
 
-void SimServer::acceptUpload(int controller, QTcpServer* server) {
-    while (QTcpSocket* socket = server->nextPendingConnection()) {
-        auto upload = std::make_shared<FirmwareUpload>();
-        QJsonObject e;
-        e[QStringLiteral("event")] = QStringLiteral("uploadStarted");
-        e[QStringLiteral("controller")] = controller;
-        e[QStringLiteral("peer")] = socket->peerAddress().toString();
-        note(e);
-        connect(socket, &QTcpSocket::readyRead, this, [this, controller, socket, upload] {
-            if (upload->state() == FirmwareUpload::State::Rejected) return;
-            if (upload->feed(socket->readAll()) != FirmwareUpload::State::Rejected) return;
-            QJsonObject r;
-            r[QStringLiteral("event")] = QStringLiteral("uploadRejected");
-            r[QStringLiteral("controller")] = controller;
-            r[QStringLiteral("reason")] = QLatin1String(upload->reason());
-            r[QStringLiteral("header")] = QString::fromLatin1(upload->header());
-            note(r);
-            socket->abort();
-        });
-        connect(socket, &QTcpSocket::disconnected, this,
-                [this, controller, socket, upload] { finishUpload(controller, socket, upload); });
-    }
+void SimServer::acceptUpload(int controller, int descriptor) {
+    auto upload = std::make_shared<FirmwareUpload>();
+    auto* connection = new UploadConnection(descriptor, this);
+    QJsonObject e;
+    e[QStringLiteral("event")] = QStringLiteral("uploadStarted");
+    e[QStringLiteral("controller")] = controller;
+    e[QStringLiteral("peer")] = connection->peerAddress();
+    note(e);
+    connection->onData = [this, controller, connection, upload](const QByteArray& piece) {
+        if (upload->feed(piece) != FirmwareUpload::State::Rejected) return;
+        QJsonObject r;
+        r[QStringLiteral("event")] = QStringLiteral("uploadRejected");
+        r[QStringLiteral("controller")] = controller;
+        r[QStringLiteral("reason")] = QLatin1String(upload->reason());
+        r[QStringLiteral("header")] = QString::fromLatin1(upload->header());
+        note(r);
+        connection->abort();
+        connection->deleteLater();
+    };
+    connection->onEnded = [this, controller, connection, upload](UploadConnection::End end, const QString& why) {
+        connection->deleteLater();
+        finishUpload(controller, *upload, end, why);
+    };
+    connection->start();
 }
 
-void SimServer::finishUpload(int controller, QTcpSocket* socket,
-                             const std::shared_ptr<FirmwareUpload>& upload) {
-    socket->deleteLater();
-    if (upload->state() == FirmwareUpload::State::Rejected) return;
-    if (socket->bytesAvailable() > 0) upload->feed(socket->readAll());
-    if (upload->state() == FirmwareUpload::State::Rejected) return;
-
-    const bool complete = upload->complete();
-    const QByteArray& body = upload->body();
+void SimServer::finishUpload(int controller, FirmwareUpload& upload, UploadConnection::End end,
+                             const QString& why) {
+    // A broken connection is a failed upload: the bootloader keeps running and
+    // nothing is stored, however much of the file came.
+    upload.finish(end == UploadConnection::End::Closed);
+    const bool complete = upload.complete();
+    const QByteArray& body = upload.body();
     QJsonObject e = sim_.uploadFinished(controller, complete, body.size());
-    e[QStringLiteral("header")] = QString::fromLatin1(upload->header());
+    e[QStringLiteral("header")] = QString::fromLatin1(upload.header());
+    e[QStringLiteral("ended")] = QLatin1String(UploadConnection::endName(end));
+    if (end != UploadConnection::End::Closed) e[QStringLiteral("error")] = why;
     e[QStringLiteral("sha256")] =
         QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
     if (complete && !config_.uploadDir.isEmpty()) {

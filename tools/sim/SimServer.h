@@ -25,10 +25,10 @@
 #include "tools/sim/JsonLog.h"
 #include "tools/sim/SimOptions.h"
 #include "tools/sim/Simulator.h"
+#include "tools/sim/UploadConnection.h"
 
 class QUdpSocket;
 class QTcpServer;
-class QTcpSocket;
 
 namespace vantrel::sim {
 
@@ -68,8 +68,8 @@ class SimServer : public QObject {
     void retryPending();
     void reconcile();
     void openListener(int controller);
-    void acceptUpload(int controller, QTcpServer* server);
-    void finishUpload(int controller, QTcpSocket* socket, const std::shared_ptr<FirmwareUpload>& upload);
+    void acceptUpload(int controller, int descriptor);
+    void finishUpload(int controller, FirmwareUpload& upload, UploadConnection::End end, const QString& why);
     void note(QJsonObject event);
 
     Simulator& sim_;
