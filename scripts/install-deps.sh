@@ -12,6 +12,7 @@ packages=(
   iproute2                                      # the network lab (ip netns, veth)
   xvfb xauth imagemagick poppler-utils          # screenshots and guide previews
   fonts-dejavu-core
+  locales                                       # a decimal-comma locale for the locale tests
 )
 
 missing=()
@@ -21,14 +22,26 @@ for p in "${packages[@]}"; do
   fi
 done
 
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+# Tests check that a locale with a decimal comma does not change the texts the
+# tool derives from numbers; they need one such locale compiled.
+ensure_comma_locale() {
+  if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    echo "install-deps: compiling the de_DE.UTF-8 locale"
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: every package is installed"
+  ensure_comma_locale
   exit 0
 fi
 
 echo "install-deps: installing ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+ensure_comma_locale
