@@ -21,6 +21,7 @@
 #include "diagnostics/AboutWindows.h"
 #include "diagnostics/DiagnosticGrid.h"
 #include "diagnostics/Guide.h"
+#include "model/GridTexts.h"
 #include "model/NodaluxCtrl.h"
 #include "model/Rules.h"
 #include "model/Text.h"
@@ -61,14 +62,6 @@ constexpr std::uint8_t kLastLegacyProtocol = 4;
 
 std::span<const std::uint8_t> bytesOf(const QByteArray& bytes) {
     return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
-}
-
-// A device-supplied text as the grid shows it: the characters before the
-// first NUL (fixed-width fields are NUL-padded).
-QString shownText(std::u16string_view text) {
-    const auto nul = text.find(u'\0');
-    if (nul != std::u16string_view::npos) text = text.substr(0, nul);
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 template <typename T>
@@ -408,29 +401,23 @@ void TForm1::IdUDPServer1UDPRead(const QByteArray& bytes) {
 }
 
 void TForm1::QorvReadPollReply(const QByteArray& bytes) {
-    auto record = protocol::readPollReply(bytesOf(bytes));
-    if (!record) return;
-    const QString modelText = shownText(record->ModelName);
-    addController(std::move(*record), modelText);
+    if (auto record = protocol::readPollReply(bytesOf(bytes))) addController(std::move(*record));
 }
 
 void TForm1::QorvReadPollReplyV4Below(const QByteArray& bytes) {
-    auto record = protocol::readPollReplyV4Below(bytesOf(bytes));
-    if (!record) return;
-    const QString modelText = shownText(record->Model);
-    addController(std::move(*record), modelText);
+    if (auto record = protocol::readPollReplyV4Below(bytesOf(bytes))) addController(std::move(*record));
 }
 
-void TForm1::addController(model::TNodaluxCtrl record, const QString& modelText) {
+void TForm1::addController(model::TNodaluxCtrl record) {
     if (m_controllers.containsIP(record.CurrentIP)) return; // a duplicate: the first reply stays
 
+    const model::GridTexts texts = model::gridTexts(record);
     DeviceGridModel::Row row;
-    row[DeviceGridModel::ColModel] = modelText;
-    row[DeviceGridModel::ColNickname] = QString::fromStdU16String(model::nicknameText(record));
-    row[DeviceGridModel::ColIP] = QString::fromStdString(model::ipText(record.CurrentIP));
-    row[DeviceGridModel::ColFirmware] = shownText(record.Firmware);
-    row[DeviceGridModel::ColTemperature] =
-        model::isBootloader(record) ? QString() : QString::fromStdString(model::temperatureText(record.Temperature));
+    row[DeviceGridModel::ColModel] = QString::fromStdU16String(texts.model);
+    row[DeviceGridModel::ColNickname] = QString::fromStdU16String(texts.nickname);
+    row[DeviceGridModel::ColIP] = QString::fromStdString(texts.ip);
+    row[DeviceGridModel::ColFirmware] = QString::fromStdU16String(texts.firmware);
+    row[DeviceGridModel::ColTemperature] = QString::fromStdString(texts.temperature);
 
     const auto index = m_controllers.append(std::move(record));
     if (!index) return;

@@ -200,7 +200,7 @@ private:
     void clearDevices();
     void setDevicesLabel();
     // Adds an accepted record: list, row map and a grid row at its sorted place.
-    void addController(model::TNodaluxCtrl record, const QString& modelText);
+    void addController(model::TNodaluxCtrl record);
     void failBind();
 
     Branding m_branding;

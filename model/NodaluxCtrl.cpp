@@ -6,9 +6,10 @@ namespace vantrel::model {
 
 bool isBootloader(const TNodaluxCtrl& c) { return c.Firmware.starts_with(u"Bootloader"); }
 
+std::u16string untilNul(std::u16string_view text) { return std::u16string(text.substr(0, text.find(u'\0'))); }
+
 std::u16string nicknameText(const TNodaluxCtrl& c) {
-    auto end = std::find(c.Nickname.begin(), c.Nickname.end(), u'\0');
-    return std::u16string(c.Nickname.begin(), end);
+    return untilNul(std::u16string_view(c.Nickname.data(), c.Nickname.size()));
 }
 
 void setNickname(TNodaluxCtrl& c, std::u16string_view text, std::size_t maxChars) {

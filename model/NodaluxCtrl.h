@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel::model {
@@ -88,6 +89,9 @@ struct TNodaluxCtrl {
 // True when the firmware text starts with the ten characters "Bootloader":
 // the controller is running its bootloader.
 bool isBootloader(const TNodaluxCtrl& c);
+
+// The characters of a fixed-width text field before the first NUL.
+std::u16string untilNul(std::u16string_view text);
 
 // The nickname as shown: the characters before the first NUL.
 std::u16string nicknameText(const TNodaluxCtrl& c);

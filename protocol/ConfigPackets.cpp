@@ -5,6 +5,7 @@
 
 #include "protocol/ByteReader.h"
 #include "protocol/Header.h"
+#include "protocol/NicknameField.h"
 
 namespace vantrel::protocol {
 
@@ -39,17 +40,6 @@ std::size_t cutOutputs(std::uint8_t n) { return std::min<std::size_t>(n, model::
 std::size_t cutDmxOutputs(std::uint8_t d) { return std::min<std::size_t>(d, model::kMaxDmxOutputs); }
 
 bool currentConfigVersion(std::uint8_t v) { return v >= kFirstCurrentConfigVersion && v <= kMaxSendVersion; }
-
-std::u16string_view nicknameView(const model::TNodaluxCtrl& r) {
-    return std::u16string_view(r.Nickname.data(), r.Nickname.size());
-}
-
-// Reads the nickname field: each byte becomes the character code 0..255.
-void readNickname(ByteReader& r, model::TNodaluxCtrl& c) {
-    const std::u16string text = r.text(model::kNicknameLength);
-    c.Nickname.fill(u'\0');
-    std::copy(text.begin(), text.end(), c.Nickname.begin());
-}
 
 // True when the packet starts with a header of this opcode (and, when given, this version byte).
 bool headerIs(std::span<const std::uint8_t> packet, std::uint16_t opcode, std::optional<std::uint8_t> version) {
@@ -122,7 +112,7 @@ std::optional<Bytes> buildConfig(const model::TNodaluxCtrl& c) {
     w.u8(c.CondensedMode);
     writeU8s(w, c.Gamma, kRgbGammaCount);
     if (v >= kFirstWhiteGammaVersion) w.u8(c.Gamma[kWhiteGamma]);
-    w.text(nicknameView(c), model::kNicknameLength);
+    writeNickname(w, c);
     w.u8(c.FanTemp);
     return w.take();
 }
@@ -132,7 +122,7 @@ Bytes buildConfigV4Below(const model::TNodaluxCtrl& c) {
     writeHeader(w, Opcode::Config, kLegacyLayoutVersion);
     w.ascii(c.NumStrings == kLegacy16Outputs ? kLegacyModel16 : kLegacyModel4, kLegacyModelNameWidth);
     w.u8(c.DHCP);
-    w.text(nicknameView(c), model::kNicknameLength);
+    writeNickname(w, c);
     writeNumNodes(w, c, kLegacyOutputs);
     w.u8(c.Protocol);
     w.u8(c.DmxMix);

@@ -35,12 +35,6 @@ static_assert(kFixedLength == 86);
 constexpr std::uint8_t kSeverityError = 0;
 constexpr std::uint8_t kSeverityWarning = 1;
 
-// A fixed-width text field as shown: the characters before the first NUL.
-std::u16string cutAtNul(std::u16string text) {
-    text.erase(std::find(text.begin(), text.end(), u'\0'), text.end());
-    return text;
-}
-
 } // namespace
 
 std::optional<DiagnosticMessage> readDiagnosticMessage(std::span<const std::uint8_t> datagram) {
@@ -56,8 +50,8 @@ std::optional<DiagnosticMessage> readDiagnosticMessage(std::span<const std::uint
     // is read as if the sender had used 31.
     const std::size_t n = std::min<std::size_t>(r.u8(), kMaxDiagnosticModel);
     msg.model = r.text(n);
-    msg.nickname = cutAtNul(r.text(kNicknameWidth));
-    msg.firmware = cutAtNul(r.text(kFirmwareWidth));
+    msg.nickname = model::untilNul(r.text(kNicknameWidth));
+    msg.firmware = model::untilNul(r.text(kFirmwareWidth));
     msg.severity = r.u8();
     const std::size_t m = std::min<std::size_t>(r.u16(), kMaxDiagnosticMessage);
     msg.message = r.text(m);

@@ -5,6 +5,7 @@
 
 #include "protocol/ByteReader.h"
 #include "protocol/Header.h"
+#include "protocol/NicknameField.h"
 
 namespace vantrel::protocol {
 
@@ -106,15 +107,6 @@ constexpr std::array<LegacyModel, 7> kLegacyModels{{
     {u"Nodalux 4 Rugged", 4, u"Nodalux 4 Rugged"},
     {u"Nodalux 4 Pro", 4, u"Nodalux 4 Pro"},
 }};
-
-void readNickname(ByteReader& r, TNodaluxCtrl& c) {
-    const std::u16string raw = r.text(model::kNicknameLength);
-    std::copy_n(raw.begin(), std::min(raw.size(), c.Nickname.size()), c.Nickname.begin());
-}
-
-void writeNickname(ByteWriter& w, const TNodaluxCtrl& c) {
-    w.text(std::u16string_view(c.Nickname.data(), c.Nickname.size()), model::kNicknameLength);
-}
 
 // Entry i of a record array, or 0 where a count asks for more entries than
 // the record holds (the encoder may be asked to announce such counts).

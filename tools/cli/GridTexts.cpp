@@ -1,6 +1,6 @@
 #include "tools/cli/GridTexts.h"
 
-#include "model/Text.h"
+#include "model/GridTexts.h"
 #include "tools/common/RecordJson.h"
 
 namespace vantrel::cli {
@@ -11,16 +11,9 @@ QStringList gridColumnNames() {
 }
 
 GridTexts gridTexts(const model::TNodaluxCtrl& record) {
-    GridTexts t;
-    // Only the legacy reader fills Model (from its model table); a current
-    // reply carries ModelName instead.
-    t.model = tools::untilNul(record.Model.empty() ? record.ModelName : record.Model);
-    t.nickname = tools::toQString(model::nicknameText(record));
-    t.ip = QString::fromStdString(model::ipText(record.CurrentIP));
-    t.firmware = tools::untilNul(record.Firmware);
-    if (!model::isBootloader(record))
-        t.temperature = QString::fromStdString(model::temperatureText(record.Temperature));
-    return t;
+    const model::GridTexts texts = model::gridTexts(record);
+    return {tools::toQString(texts.model), tools::toQString(texts.nickname), QString::fromStdString(texts.ip),
+            tools::toQString(texts.firmware), QString::fromStdString(texts.temperature)};
 }
 
 } // namespace vantrel::cli

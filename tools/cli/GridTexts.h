@@ -1,6 +1,6 @@
 #pragma once
-// The five texts of a controller's row in the device grid, in column order:
-// Model, Nickname, IP, Firmware, Temperature.
+// The five texts of a controller's row in the device grid (model/GridTexts.h)
+// as Qt strings, in column order: Model, Nickname, IP, Firmware, Temperature.
 
 #include <QString>
 #include <QStringList>

@@ -249,9 +249,6 @@ std::u16string fromQString(const QString& text) {
                           static_cast<std::size_t>(text.size()));
 }
 
-QString untilNul(std::u16string_view text) {
-    const auto nul = text.find(u'\0');
-    return toQString(nul == std::u16string_view::npos ? text : text.substr(0, nul));
-}
+QString untilNul(std::u16string_view text) { return toQString(model::untilNul(text)); }
 
 } // namespace vantrel::tools
