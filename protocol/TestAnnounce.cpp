@@ -20,23 +20,20 @@ namespace vantrel::protocol {
 
 namespace {
 
-constexpr std::uint8_t kVersionWithMac = 5;
-constexpr std::uint8_t kVersionWithWhite = 6;
-constexpr std::uint8_t kVersionWithSinglePixel = 8;
 constexpr std::uint8_t kMaxAnnounceVersion = 8;
 
 constexpr std::size_t kMacLength = 6;
 constexpr std::size_t kIpLength = 4;
 constexpr std::size_t kRgb = 3;
-constexpr std::size_t kWhite = 3; // index of white in the colours
+constexpr std::size_t kWhite = kTestWhite;
 
 // The whole layout's length for a version (20, 26, 27 or 30 bytes).
 std::size_t announceLength(std::uint8_t version) {
     std::size_t len = kHeaderSize;
-    if (version >= kVersionWithMac) len += kMacLength;
+    if (version >= kFirstCurrentVersion) len += kMacLength;
     len += kIpLength + 1 + kRgb;
-    if (version >= kVersionWithWhite) len += 1;
-    if (version >= kVersionWithSinglePixel) len += 1 + 2;
+    if (version >= kFirstTestWhiteVersion) len += 1;
+    if (version >= kFirstSinglePixelVersion) len += 1 + 2;
     return len;
 }
 
@@ -59,18 +56,18 @@ std::optional<TestAnnounce> readTestAnnounce(std::span<const std::uint8_t> datag
 
     ByteReader r(datagram);
     r.seek(kHeaderSize);
-    if (version >= kVersionWithMac) r.skip(kMacLength);
+    if (version >= kFirstCurrentVersion) r.skip(kMacLength);
 
     TestAnnounce a;
     a.ip = r.bytes<kIpLength>();
     a.mode = r.u8();
     for (std::size_t i = 0; i < kRgb; ++i)
         a.cols[i] = r.u8();
-    if (version >= kVersionWithWhite) {
+    if (version >= kFirstTestWhiteVersion) {
         a.hasWhite = true;
         a.cols[kWhite] = r.u8();
     }
-    if (version >= kVersionWithSinglePixel) {
+    if (version >= kFirstSinglePixelVersion) {
         a.hasSinglePixel = true;
         a.outputNum = r.u8();
         a.pixel = r.u16();
@@ -82,13 +79,13 @@ std::optional<TestAnnounce> readTestAnnounce(std::span<const std::uint8_t> datag
 Bytes encodeTestAnnounce(const TestAnnounce& a, std::uint8_t version, const model::Mac& mac) {
     ByteWriter w;
     writeHeader(w, Opcode::TestAnnounce, version);
-    if (version >= kVersionWithMac) w.bytes(mac);
+    if (version >= kFirstCurrentVersion) w.bytes(mac);
     w.bytes(a.ip);
     w.u8(a.mode);
     for (std::size_t i = 0; i < kRgb; ++i)
         w.u8(a.cols[i]);
-    if (version >= kVersionWithWhite) w.u8(a.cols[kWhite]);
-    if (version >= kVersionWithSinglePixel) {
+    if (version >= kFirstTestWhiteVersion) w.u8(a.cols[kWhite]);
+    if (version >= kFirstSinglePixelVersion) {
         w.u8(a.outputNum);
         w.u16(a.pixel);
     }

@@ -3,6 +3,7 @@
 // controller to tool).
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,6 +15,15 @@
 namespace vantrel::protocol {
 
 inline constexpr std::uint8_t kSinglePixelMode = 8;
+
+// What each protocol version adds to the test packets: the MAC (test set) or
+// six uninterpreted bytes (announce) from the first current version
+// (kFirstCurrentVersion), the white level from 6, the output and pixel
+// numbers from 8.
+inline constexpr std::uint8_t kFirstTestWhiteVersion = 6;
+inline constexpr std::uint8_t kFirstSinglePixelVersion = 8;
+// Index of white among the four test colours (red, green, blue, white).
+inline constexpr std::size_t kTestWhite = 3;
 
 // Test-set packet for `mode`, everything else from the record. Nothing for
 // controllers above protocol 8. Lengths: 16 (protocol 0..4), 22 (5), 23 (6, 7), 26 (8).

@@ -16,16 +16,13 @@ namespace vantrel::protocol {
 
 namespace {
 
-constexpr std::uint8_t kFirstMacVersion = 5;
-constexpr std::uint8_t kFirstWhiteVersion = 6;
-constexpr std::uint8_t kFirstSinglePixelVersion = 8;
 constexpr std::uint8_t kSinglePixelColour = 0xFF;
-constexpr std::size_t kRed = 0, kGreen = 1, kBlue = 2, kWhite = 3;
+constexpr std::size_t kRed = 0, kGreen = 1, kBlue = 2, kWhite = kTestWhite;
 
 std::size_t testSetSize(std::uint8_t version) {
     std::size_t size = kHeaderSize + 4; // mode and three colours
-    if (version >= kFirstMacVersion) size += 6;
-    if (version >= kFirstWhiteVersion) size += 1;
+    if (version >= kFirstCurrentVersion) size += 6;
+    if (version >= kFirstTestWhiteVersion) size += 1;
     if (version >= kFirstSinglePixelVersion) size += 3;
     return size;
 }
@@ -40,12 +37,12 @@ std::optional<Bytes> buildTestSet(const model::TNodaluxCtrl& c, std::uint8_t mod
 
     ByteWriter w;
     writeHeader(w, Opcode::TestSet, v);
-    if (v >= kFirstMacVersion) w.bytes(c.MAC);
+    if (v >= kFirstCurrentVersion) w.bytes(c.MAC);
     w.u8(mode);
     w.u8(colour(kRed));
     w.u8(colour(kGreen));
     w.u8(colour(kBlue));
-    if (v >= kFirstWhiteVersion) w.u8(colour(kWhite));
+    if (v >= kFirstTestWhiteVersion) w.u8(colour(kWhite));
     if (v >= kFirstSinglePixelVersion) {
         w.u8(c.TestOutputNum);
         w.u8(static_cast<std::uint8_t>(c.TestSinglePixelNum >> 8));
@@ -63,12 +60,12 @@ std::optional<TestSetRequest> readTestSet(std::span<const std::uint8_t> datagram
     ByteReader r(datagram);
     r.seek(kHeaderSize);
     TestSetRequest req;
-    if (v >= kFirstMacVersion) req.mac = r.bytes<6>();
+    if (v >= kFirstCurrentVersion) req.mac = r.bytes<6>();
     req.mode = r.u8();
     req.cols[kRed] = r.u8();
     req.cols[kGreen] = r.u8();
     req.cols[kBlue] = r.u8();
-    if (v >= kFirstWhiteVersion) {
+    if (v >= kFirstTestWhiteVersion) {
         req.hasWhite = true;
         req.cols[kWhite] = r.u8();
     }

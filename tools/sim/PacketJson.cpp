@@ -37,7 +37,7 @@ const QStringList kPerDmx = {QStringLiteral("DmxOutOn"), QStringLiteral("DmxOutU
 
 constexpr std::size_t kLegacyConfigOutputs = 16;
 constexpr std::size_t kLegacyConfigDmx = 4;
-constexpr std::uint8_t kFirstMacVersion = 5;
+constexpr std::uint8_t kFirstMacVersion = protocol::kFirstCurrentVersion;
 
 QJsonArray cut(const QJsonValue& v, std::size_t n) {
     QJsonArray in = v.toArray();

@@ -8,6 +8,7 @@
 #include "model/Text.h"
 #include "protocol/ConfigPackets.h"
 #include "protocol/Diagnostic.h"
+#include "protocol/Header.h"
 #include "protocol/TestPackets.h"
 #include "tools/common/RecordJson.h"
 #include "tools/sim/PacketJson.h"
@@ -16,11 +17,11 @@ namespace vantrel::sim {
 
 namespace {
 
-constexpr std::uint8_t kFirstMacVersion = 5;
-constexpr std::uint8_t kFirstWhiteVersion = 6;
-constexpr std::uint8_t kFirstSinglePixelVersion = 8;
-constexpr std::uint8_t kFirstIdentifyVersion = 8;
-constexpr std::size_t kWhite = 3;
+using protocol::kFirstSinglePixelVersion;
+constexpr std::uint8_t kFirstMacVersion = protocol::kFirstCurrentVersion;
+constexpr std::uint8_t kFirstWhiteVersion = protocol::kFirstTestWhiteVersion;
+constexpr std::uint8_t kFirstIdentifyVersion = protocol::kIdentifyVersion;
+constexpr std::size_t kWhite = protocol::kTestWhite;
 
 constexpr model::Ip4 kAnyAddress{0, 0, 0, 0};
 
