@@ -4,21 +4,15 @@
 // side. Search must list every controller of the fleet once, with the texts
 // its reply carries. Exits 77 (a skip for CTest) outside the lab.
 
-#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTextStream>
 #include <QtTest>
 #include <map>
 
-#include "LabSim.h"
 #include "app/TForm1.h"
-#include "app/Windows.h"
 #include "model/Text.h"
-#include "net/QtUdpEndpoint.h"
-#include "net/SystemAdapterProvider.h"
+#include "tests/support/LabWindow.h"
 #include "tools/sim/Fleet.h"
-#include "ui/testing/ScriptedServices.h"
 
 using vantrel::app::DeviceGridModel;
 
@@ -57,25 +51,12 @@ class LabMainWindow : public QObject {
 
 private slots:
     void searchListsTheDefaultFleet() {
-        const apptest::LabEnvironment lab;
-        apptest::LabSim sim;
+        labwindow::LabWindow lab;
         QString error;
-        QVERIFY2(sim.start(lab, {}, kSimStartMs, error), qPrintable(error));
-
-        vantrel::ui::testing::ScriptedServices services;
-        vantrel::net::SystemAdapterProvider adapters;
-        vantrel::net::QtUdpEndpoint endpoint;
-        vantrel::app::TForm1 form(vantrel::app::Branding{}, services, adapters, endpoint);
-        vantrel::app::createWindows(form, services);
-        form.show();
-
-        // The lab's pc side has the 10.77 adapter and another segment; choose the lab's.
-        auto* combo = form.findChild<QComboBox*>(QStringLiteral("comboNetAdapter"));
-        const int labAdapter = combo->findText(lab.pcAddress);
-        QVERIFY2(labAdapter >= 0, "the lab's adapter address is not listed");
-        combo->setCurrentIndex(labAdapter);
-        QVERIFY(endpoint.isBound());
-        QCOMPARE(endpoint.boundAddress(), QHostAddress(lab.pcAddress));
+        QVERIFY2(lab.start({}, kSimStartMs, error, labwindow::Flows::NotWired), qPrintable(error));
+        QCOMPARE(lab.endpoint.boundAddress(), QHostAddress(lab.env.pcAddress));
+        auto& form = lab.form;
+        const auto& services = lab.services;
 
         const auto expected = expectedRows();
         QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("Net_Search")), Qt::LeftButton);
@@ -97,15 +78,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    const QString missing = apptest::LabEnvironment().missing();
-    if (!missing.isEmpty()) {
-        QTextStream(stderr) << "lab_main_window: skipped: " << missing << "\n";
-        return 77;
-    }
-    LabMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char* argv[]) { return labwindow::runInLab<LabMainWindow>(argc, argv, "lab_main_window"); }
 
 #include "lab_main_window.moc"

@@ -7,38 +7,17 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLocale>
-#include <QScreen>
-#include <QTest>
 #include <QTimer>
-#include <cstdio>
 
 #include "ConfigFixture.h"
+#include "tests/support/Screenshots.h"
 
 using namespace testing_config;
 
 namespace {
 
-QString g_out;
-int g_failures = 0;
-
-void shoot(QWidget& w, const QString& name) {
-    w.show();
-    w.raise();
-    w.activateWindow();
-    if (!QTest::qWaitForWindowExposed(&w)) ++g_failures;
-    QTest::qWait(150);
-    QPixmap shot = w.screen()->grabWindow(w.winId());
-    if (shot.isNull()) shot = w.grab();
-    const QString path = QDir(g_out).filePath(name + QStringLiteral(".png"));
-    if (!shot.save(path)) {
-        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-        ++g_failures;
-    } else {
-        std::printf("%s\n", qPrintable(path));
-    }
-}
+screenshots::Shooter g_shots;
 
 // A controller of the current family as the configuration flow would show it.
 TNodaluxCtrl sampleController(int outputs) {
@@ -114,14 +93,14 @@ int run() {
                 {w.config.tabMisc, "config-5-misc"}};
     for (const auto& t : tabs) {
         w.config.TabControl1->setCurrentWidget(t.page);
-        shoot(w.config, QString::fromLatin1(t.name));
+        g_shots.shoot(w.config, QString::fromLatin1(t.name));
     }
     // The Test tab's two editors.
     w.config.TabControl1->setCurrentWidget(w.config.tabTest);
     for (int mode : {6, 8}) {
         w.config.comboTestModes->setCurrentIndex(mode);
         w.config.enableDisableColourControls();
-        shoot(w.config, QStringLiteral("config-4-test-mode%1").arg(mode));
+        g_shots.shoot(w.config, QStringLiteral("config-4-test-mode%1").arg(mode));
     }
     // The LED tab of a legacy controller (shorter layout, no clock, no output mode).
     {
@@ -143,9 +122,9 @@ int run() {
             x->hide();
         legacy.config.lblMAC->clear();
         legacy.config.TabControl1->setCurrentWidget(legacy.config.tabLED);
-        shoot(legacy.config, QStringLiteral("config-3-leds-legacy"));
+        g_shots.shoot(legacy.config, QStringLiteral("config-3-leds-legacy"));
         legacy.config.TabControl1->setCurrentWidget(legacy.config.tabMisc);
-        shoot(legacy.config, QStringLiteral("config-5-misc-legacy"));
+        g_shots.shoot(legacy.config, QStringLiteral("config-5-misc-legacy"));
         legacy.config.hide();
     }
     w.config.hide();
@@ -155,33 +134,28 @@ int run() {
         a.load(sampleController(n));
         a.adv.FormShow();
         a.adv.TabControl1->setCurrentIndex(0);
-        shoot(a.adv, QStringLiteral("advanced-%1-tab1").arg(n));
+        g_shots.shoot(a.adv, QStringLiteral("advanced-%1-tab1").arg(n));
         if (n > 16) {
             a.adv.TabControl1->setCurrentIndex(1);
-            shoot(a.adv, QStringLiteral("advanced-%1-tab2").arg(n));
+            g_shots.shoot(a.adv, QStringLiteral("advanced-%1-tab2").arg(n));
         }
         a.adv.hide();
         a.advRgb.TabControl1->setCurrentIndex(0);
-        shoot(a.advRgb, QStringLiteral("advanced-rgb-%1-tab1").arg(n));
+        g_shots.shoot(a.advRgb, QStringLiteral("advanced-rgb-%1-tab1").arg(n));
         if (n > 16) {
             a.advRgb.TabControl1->setCurrentIndex(1);
-            shoot(a.advRgb, QStringLiteral("advanced-rgb-%1-tab2").arg(n));
+            g_shots.shoot(a.advRgb, QStringLiteral("advanced-rgb-%1-tab2").arg(n));
         }
         a.advRgb.hide();
     }
-    return g_failures == 0 ? 0 : 1;
+    return g_shots.failures() == 0 ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <output directory>\n", argv[0]);
-        return 2;
-    }
-    g_out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(g_out);
+    if (!g_shots.takeOutputFolder(argc, argv)) return 2;
     QLocale::setDefault(QLocale::c());
     int rc = 1;
     QTimer::singleShot(0, [&] {

@@ -9,13 +9,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QScreen>
-#include <QTest>
 #include <QTimer>
-#include <cstdio>
 #include <memory>
 
 #include "FirmwareFixture.h"
+#include "tests/support/Screenshots.h"
 #include "firmware/EthFirmware.h"
 #include "ui/QtServices.h"
 #include "ui/testing/ScriptedServices.h"
@@ -24,30 +22,7 @@ using namespace vantrel;
 
 namespace {
 
-QString g_out;
-int g_failures = 0;
-
-void save(QPixmap shot, QWidget& w, const QString& name) {
-    if (shot.isNull()) shot = w.grab();
-    const QString path = QDir(g_out).filePath(name + QStringLiteral(".png"));
-    if (!shot.save(path)) {
-        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-        ++g_failures;
-    } else {
-        std::printf("%s\n", qPrintable(path));
-    }
-}
-
-void shoot(QWidget& w, const QString& name) {
-    w.show();
-    w.raise();
-    w.activateWindow();
-    if (!QTest::qWaitForWindowExposed(&w)) ++g_failures;
-    QTest::qWait(150);
-    // The frame too: the caption is part of the picture.
-    const QRect frame = w.frameGeometry();
-    save(w.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()), w, name);
-}
+screenshots::Shooter g_shots;
 
 // Shows a message box through the production services and takes its picture.
 void shootMessage(ui::QtServices& services, const QString& text, ui::Buttons buttons, ui::MessageKind kind,
@@ -55,11 +30,10 @@ void shootMessage(ui::QtServices& services, const QString& text, ui::Buttons but
     QTimer::singleShot(300, [name] {
         QWidget* box = QApplication::activeModalWidget();
         if (!box) {
-            ++g_failures;
+            g_shots.fail();
             return;
         }
-        const QRect frame = box->frameGeometry();
-        save(box->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()), *box, name);
+        g_shots.save(screenshots::Shooter::grabFrame(*box), *box, name);
         box->close();
     });
     services.message(kind, text, buttons);
@@ -70,12 +44,7 @@ void shootMessage(ui::QtServices& services, const QString& text, ui::Buttons but
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Vantrel"));
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: firmware_screenshots <output directory>\n");
-        return 2;
-    }
-    g_out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(g_out);
+    if (!g_shots.takeOutputFolder(argc, argv, "firmware_screenshots")) return 2;
 
     ui::testing::ScriptedServices scripted;
     auto* upload = new firmware_test::ScriptedUpload;
@@ -84,19 +53,18 @@ int main(int argc, char* argv[]) {
     window.setControllerSource(
         [] { return firmware::FirmwareTarget{QStringLiteral("10.77.1.5"), QStringLiteral("Nodalux 16 MkII")}; });
 
-    const QString file = QDir(g_out).filePath(QStringLiteral("Nodalux16-MkII-V2.0.hex"));
+    const QString file = QDir(g_shots.folder()).filePath(QStringLiteral("Nodalux16-MkII-V2.0.hex"));
     firmware_test::writeFile(file, firmware_test::hexLikeBytes(200000));
     window.FileDisplay->setText(QStringLiteral("/home/user/firmware/Nodalux16-MkII-V2.0.hex"));
-    shoot(window, QStringLiteral("firmware-ready"));
+    // The frame too: the caption is part of the picture.
+    g_shots.shoot(window, QStringLiteral("firmware-ready"), screenshots::Capture::Frame);
 
     // During an upload: started by "Update", pictured at 40 %, then finished.
     window.FileDisplay->setText(file);
     QTimer::singleShot(100, [&] {
         emit upload->progress(80000, 200000);
         QTimer::singleShot(200, [&] {
-            const QRect frame = window.frameGeometry();
-            save(window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()), window,
-                 QStringLiteral("firmware-sending"));
+            g_shots.save(screenshots::Shooter::grabFrame(window), window, QStringLiteral("firmware-sending"));
             upload->finishNow();
         });
     });
@@ -112,5 +80,5 @@ int main(int argc, char* argv[]) {
                  QString::fromLatin1(firmware::kStalledText)
                      .arg(QStringLiteral("The device took 65536 of 200000 bytes, then nothing for 15000 ms.")),
                  ui::Buttons::Ok, ui::MessageKind::Error, QStringLiteral("firmware-stalled"));
-    return g_failures == 0 ? 0 : 1;
+    return g_shots.failures() == 0 ? 0 : 1;
 }

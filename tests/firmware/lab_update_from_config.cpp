@@ -9,35 +9,24 @@
 // leads straight to the firmware window. Covers a protocol-8 controller and a
 // legacy one. Exits 77 (a skip for CTest) outside the lab.
 
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
-#include "../app/LabSim.h"
 #include "FirmwareFixture.h"
-#include "app/TForm1.h"
-#include "app/Windows.h"
-#include "app/Wiring.h"
 #include "config/NodaluxConfig.h"
 #include "firmware/BootloaderTrigger.h"
 #include "firmware/EthFirmware.h"
 #include "model/Text.h"
-#include "net/QtUdpEndpoint.h"
-#include "net/SystemAdapterProvider.h"
+#include "tests/support/LabWindow.h"
 #include "tools/sim/Fleet.h"
-#include "ui/testing/ScriptedServices.h"
 
 using vantrel::app::DeviceGridModel;
-using vantrel::app::TForm1;
 using vantrel::config::TNodaluxConfig;
 using vantrel::firmware::TTCPFirmware;
 using vantrel::model::TNodaluxCtrl;
@@ -77,14 +66,7 @@ struct Listed {
     bool bootloader = false;
 };
 
-struct Lab {
-    apptest::LabEnvironment env;
-    apptest::LabSim sim;
-    QTemporaryDir dir;
-    vantrel::ui::testing::ScriptedServices services;
-    vantrel::net::SystemAdapterProvider adapters;
-    vantrel::net::QtUdpEndpoint endpoint;
-    TForm1 form{vantrel::app::Branding{}, services, adapters, endpoint};
+struct Lab : labwindow::LabWindow {
     int fleetSize = static_cast<int>(vantrel::sim::defaultFleet().size());
 
     QString uploadDir() const { return dir.filePath(QStringLiteral("uploads")); }
@@ -95,37 +77,13 @@ struct Lab {
             error = QStringLiteral("cannot make the test's folders");
             return false;
         }
-        if (!sim.start(env, {QStringLiteral("--upload-dir"), uploadDir(), QStringLiteral("--log"), logPath()},
-                       kSimStartMs, error))
-            return false;
-        vantrel::app::createWindows(form, services);
-        vantrel::app::wireFlowsAndTestTab(form, endpoint, services);
-        form.show();
-        auto* combo = form.findChild<QComboBox*>(QStringLiteral("comboNetAdapter"));
-        const int labAdapter = combo->findText(env.pcAddress);
-        if (labAdapter < 0) {
-            error = QStringLiteral("the lab's adapter address is not listed");
-            return false;
-        }
-        combo->setCurrentIndex(labAdapter);
-        return endpoint.isBound();
+        return LabWindow::start({QStringLiteral("--upload-dir"), uploadDir(), QStringLiteral("--log"), logPath()},
+                                kSimStartMs, error);
     }
 
     // Presses "Search" and waits until every controller has answered.
-    bool search() {
-        QTest::mouseClick(form.Net_Search, Qt::LeftButton);
-        return QTest::qWaitFor([this] { return form.gridModel().rowCount() == fleetSize; }, kRepliesMs);
-    }
+    bool search() { return LabWindow::search(fleetSize, kRepliesMs); }
 
-    // Grid row of the controller with this nickname, or -1.
-    int rowOf(const QString& nickname) const {
-        for (int r = 0; r < form.gridModel().rowCount(); ++r)
-            if (form.gridModel().cell(r, DeviceGridModel::ColNickname) == nickname) return r;
-        return -1;
-    }
-    const TNodaluxCtrl& recordOfRow(int row) const {
-        return form.controllers().PControllers[std::size_t(form.controllers().StringGridIndex[row])];
-    }
     std::optional<Listed> listed(const QString& nickname) const {
         const int row = rowOf(nickname);
         if (row < 0) return std::nullopt;
@@ -137,40 +95,25 @@ struct Lab {
     // The simulator's events of this kind about the controller at `ip`, so far.
     QList<QJsonObject> simEvents(const QString& kind, const QString& ip) const {
         QList<QJsonObject> found;
-        QFile log(logPath());
-        if (!log.open(QIODevice::ReadOnly)) return found;
-        while (!log.atEnd()) {
-            const QJsonObject e = QJsonDocument::fromJson(log.readLine()).object();
+        for (const QJsonObject& e : labwindow::jsonLines(logPath()))
             if (e.value(QStringLiteral("event")).toString() == kind && e.value(QStringLiteral("ip")).toString() == ip)
                 found.push_back(e);
-        }
         return found;
     }
 
     // The configuration window's next showing: the user opens the Misc tab
     // and presses "Update Firmware".
     void whileConfigOpenUpdateFirmware() {
-        services.queueModal([](QDialog& d) {
-            auto& w = static_cast<TNodaluxConfig&>(d);
-            d.show();
-            QApplication::setActiveWindow(&d);
+        whileOpen<TNodaluxConfig>([](TNodaluxConfig& w) {
             w.TabControl1->setCurrentWidget(w.findChild<QWidget*>(QStringLiteral("tabMisc")));
             QTest::mouseClick(w.btnFirmware, Qt::LeftButton);
-            d.hide();
-            return d.result();
         });
     }
 
     // The firmware window's next showing: `act` works it while it is shown.
-    void whileFirmwareOpen(std::function<void(TTCPFirmware&)> act) {
-        services.queueModal([act](QDialog& d) {
-            auto& w = static_cast<TTCPFirmware&>(d);
-            d.show();
-            QApplication::setActiveWindow(&d);
-            act(w);
-            d.hide();
-            return d.result();
-        });
+    template <class Act>
+    void whileFirmwareOpen(Act act) {
+        whileOpen<TTCPFirmware>(act);
     }
 };
 
@@ -337,14 +280,7 @@ void LabUpdateFromConfig::controllerLeftInItsBootloaderResumes() {
 }
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    const QString missing = apptest::LabEnvironment().missing();
-    if (!missing.isEmpty()) {
-        QTextStream(stderr) << "lab_update_from_config: skipped: " << missing << "\n";
-        return 77;
-    }
-    LabUpdateFromConfig test;
-    return QTest::qExec(&test, argc, argv);
+    return labwindow::runInLab<LabUpdateFromConfig>(argc, argv, "lab_update_from_config");
 }
 
 #include "lab_update_from_config.moc"

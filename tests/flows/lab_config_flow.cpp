@@ -6,29 +6,19 @@
 // one, and the readdress of a controller whose subnet does not match the
 // adapter's. Exits 77 (a skip for CTest) outside the lab.
 
-#include <QComboBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
-#include "../app/LabSim.h"
-#include "app/Wiring.h"
 #include "app/TForm1.h"
-#include "app/Windows.h"
 #include "config/ConfigFlow.h"
 #include "config/NodaluxConfig.h"
 #include "model/Text.h"
-#include "net/QtUdpEndpoint.h"
-#include "net/SystemAdapterProvider.h"
+#include "tests/support/LabWindow.h"
 #include "tools/sim/Fleet.h"
-#include "ui/testing/ScriptedServices.h"
 
-using vantrel::app::DeviceGridModel;
-using vantrel::app::TForm1;
 using vantrel::config::TNodaluxConfig;
 using vantrel::model::TNodaluxCtrl;
 
@@ -67,14 +57,7 @@ QString writeFleet(const QTemporaryDir& dir) {
     return path;
 }
 
-struct Lab {
-    apptest::LabEnvironment env;
-    apptest::LabSim sim;
-    QTemporaryDir dir;
-    vantrel::ui::testing::ScriptedServices services;
-    vantrel::net::SystemAdapterProvider adapters;
-    vantrel::net::QtUdpEndpoint endpoint;
-    TForm1 form{vantrel::app::Branding{}, services, adapters, endpoint};
+struct Lab : labwindow::LabWindow {
     int fleetSize = static_cast<int>(vantrel::sim::defaultFleet().size());
 
     bool start(QString& error) {
@@ -83,26 +66,9 @@ struct Lab {
             error = QStringLiteral("cannot write the fleet file");
             return false;
         }
-        if (!sim.start(env, {QStringLiteral("--fleet"), fleet}, kSimStartMs, error)) return false;
-        vantrel::app::createWindows(form, services);
-        vantrel::app::wireFlowsAndTestTab(form, endpoint, services);
-        form.show();
-        auto* combo = form.findChild<QComboBox*>(QStringLiteral("comboNetAdapter"));
-        const int labAdapter = combo->findText(env.pcAddress);
-        if (labAdapter < 0) {
-            error = QStringLiteral("the lab's adapter address is not listed");
-            return false;
-        }
-        combo->setCurrentIndex(labAdapter);
-        return endpoint.isBound();
+        return LabWindow::start({QStringLiteral("--fleet"), fleet}, kSimStartMs, error);
     }
 
-    // Grid row of the controller with this nickname, or -1.
-    int rowOf(const QString& nickname) const {
-        for (int r = 0; r < form.gridModel().rowCount(); ++r)
-            if (form.gridModel().cell(r, DeviceGridModel::ColNickname) == nickname) return r;
-        return -1;
-    }
     // The record of the controller with this MAC, or null.
     const TNodaluxCtrl* byMac(const vantrel::model::Mac& mac) const {
         for (const auto& r : form.controllers().PControllers)
@@ -112,15 +78,11 @@ struct Lab {
     bool allListed() const { return form.gridModel().rowCount() == fleetSize; }
 
     // The configuration window's next showing: `act` edits it, then OK.
-    void whileConfigOpen(std::function<void(TNodaluxConfig&)> act) {
-        services.queueModal([act](QDialog& d) {
-            auto& w = static_cast<TNodaluxConfig&>(d);
-            d.show();
-            QApplication::setActiveWindow(&d);
+    template <class Act>
+    void whileConfigOpen(Act act) {
+        whileOpen<TNodaluxConfig>([act](TNodaluxConfig& w) {
             act(w);
             QTest::mouseClick(w.btnOK, Qt::LeftButton);
-            d.hide();
-            return d.result();
         });
     }
 };
@@ -138,13 +100,13 @@ void LabConfigFlow::configuresSimulatedControllers() {
     Lab lab;
     QString error;
     QVERIFY2(lab.start(error), qPrintable(error));
-    QTest::mouseClick(lab.form.Net_Search, Qt::LeftButton);
+    lab.pressSearch();
     QTRY_VERIFY_WITH_TIMEOUT(lab.allListed(), kRepliesMs);
 
     // --- a current controller (protocol 8) ---------------------------------
     int row = lab.rowOf(kCurrentNickname);
     QVERIFY(row >= 0);
-    const auto currentMac = lab.form.controllers().PControllers[std::size_t(lab.form.controllers().StringGridIndex[row])].MAC;
+    const auto currentMac = lab.recordOfRow(row).MAC;
     lab.whileConfigOpen([](TNodaluxConfig& w) {
         typeAndLeave(w.txtStartUniv, QStringLiteral("21"));
         typeAndLeave(w.txtNodes, QStringLiteral("150"));
@@ -168,8 +130,7 @@ void LabConfigFlow::configuresSimulatedControllers() {
     // --- a legacy controller ("Nodalux 4", V1.4.11) ------------------------
     row = lab.rowOf(kLegacyNickname);
     QVERIFY(row >= 0);
-    const auto legacyIp =
-        lab.form.controllers().PControllers[std::size_t(lab.form.controllers().StringGridIndex[row])].CurrentIP;
+    const auto legacyIp = lab.recordOfRow(row).CurrentIP;
     lab.whileConfigOpen([](TNodaluxConfig& w) {
         typeAndLeave(w.txtStartUniv, QStringLiteral("33"));
         typeAndLeave(w.txtNodes, QStringLiteral("120"));
@@ -195,7 +156,7 @@ void LabConfigFlow::configuresSimulatedControllers() {
     // --- readdress: a controller whose subnet does not match -------------
     row = lab.rowOf(kOffSubnetNickname);
     QVERIFY(row >= 0);
-    const auto offMac = lab.form.controllers().PControllers[std::size_t(lab.form.controllers().StringGridIndex[row])].MAC;
+    const auto offMac = lab.recordOfRow(row).MAC;
     lab.services.queueAnswer(vantrel::ui::Answer::Yes); // change the device's IP settings
     lab.whileConfigOpen([](TNodaluxConfig& w) {
         typeAndLeave(w.IP4, QStringLiteral("18"));
@@ -204,7 +165,7 @@ void LabConfigFlow::configuresSimulatedControllers() {
     lab.form.Network_GridCellDblClick(row);
     QCOMPARE(lab.services.countMessages(QString::fromLatin1(vantrel::config::kIpMismatchText)), 1);
     // No search follows a readdress: the user searches.
-    QTest::mouseClick(lab.form.Net_Search, Qt::LeftButton);
+    lab.pressSearch();
     QTRY_VERIFY_WITH_TIMEOUT(lab.allListed() && lab.byMac(offMac), kRepliesMs);
     {
         const TNodaluxCtrl& r = *lab.byMac(offMac);
@@ -220,15 +181,6 @@ void LabConfigFlow::configuresSimulatedControllers() {
     QCOMPARE(lab.services.modals[0].objectName, QStringLiteral("NodaluxConfig"));
 }
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    const QString missing = apptest::LabEnvironment().missing();
-    if (!missing.isEmpty()) {
-        QTextStream(stderr) << "lab_config_flow: skipped: " << missing << "\n";
-        return 77;
-    }
-    LabConfigFlow test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char* argv[]) { return labwindow::runInLab<LabConfigFlow>(argc, argv, "lab_config_flow"); }
 
 #include "lab_config_flow.moc"

@@ -10,29 +10,17 @@
 //   maximum, and the controller reports the last pixel.
 // - Start / Stop Identify reach the controller with the selected MAC only.
 
-#include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 #include <memory>
 
-#include "../app/LabSim.h"
-#include "app/TForm1.h"
-#include "app/Wiring.h"
-#include "app/Windows.h"
 #include "config/NodaluxConfig.h"
-#include "net/QtUdpEndpoint.h"
-#include "net/SystemAdapterProvider.h"
 #include "testmode/TestTab.h"
-#include "ui/testing/ScriptedServices.h"
+#include "tests/support/LabWindow.h"
 
 namespace {
 
@@ -61,27 +49,14 @@ private:
     QList<QJsonObject> received(const QString& kind) const;
     QList<QJsonObject> events(const QString& name) const;
 
-    apptest::LabEnvironment m_lab;
-    apptest::LabSim m_sim;
-    QTemporaryDir m_dir;
-    vantrel::ui::testing::ScriptedServices m_services;
-    vantrel::net::SystemAdapterProvider m_adapters;
-    vantrel::net::QtUdpEndpoint m_endpoint;
-    std::unique_ptr<vantrel::app::TForm1> m_form;
+    QString logPath() const { return m_lab->dir.filePath(QStringLiteral("sim.jsonl")); }
+
+    std::unique_ptr<labwindow::LabWindow> m_lab = std::make_unique<labwindow::LabWindow>();
     vantrel::testmode::TestTab* m_tab = nullptr; // owned by the main window
     vantrel::config::TNodaluxConfig* m_config = nullptr;
 };
 
-QList<QJsonObject> LabTestTab::logLines() const {
-    QList<QJsonObject> lines;
-    QFile f(m_dir.filePath(QStringLiteral("sim.jsonl")));
-    if (!f.open(QIODevice::ReadOnly)) return lines;
-    while (!f.atEnd()) {
-        const QJsonDocument doc = QJsonDocument::fromJson(f.readLine());
-        if (doc.isObject()) lines << doc.object();
-    }
-    return lines;
-}
+QList<QJsonObject> LabTestTab::logLines() const { return labwindow::jsonLines(logPath()); }
 
 QList<QJsonObject> LabTestTab::received(const QString& kind) const {
     QList<QJsonObject> out;
@@ -101,42 +76,27 @@ QList<QJsonObject> LabTestTab::events(const QString& name) const {
 }
 
 void LabTestTab::initTestCase() {
-    QVERIFY(m_dir.isValid());
+    QVERIFY(m_lab->dir.isValid());
     QString error;
-    QVERIFY2(m_sim.start(m_lab,
-                         {QStringLiteral("--count"), QString::number(kControllers), QStringLiteral("--log"),
-                          m_dir.filePath(QStringLiteral("sim.jsonl"))},
-                         kSimStartMs, error),
-             qPrintable(error));
-
-    m_form = std::make_unique<vantrel::app::TForm1>(vantrel::app::Branding{}, m_services, m_adapters, m_endpoint);
-    const auto windows = vantrel::app::createWindows(*m_form, m_services);
-    m_config = windows.NodaluxConfig;
-    QVERIFY(m_config);
     // The Test tab and the flows as the program binds them: the main
     // window's reader applies announcements, the tab shows them.
-    vantrel::app::wireFlowsAndTestTab(*m_form, m_endpoint, m_services);
-    m_tab = m_form->findChild<vantrel::testmode::TestTab*>();
+    QVERIFY2(m_lab->start({QStringLiteral("--count"), QString::number(kControllers), QStringLiteral("--log"), logPath()},
+                          kSimStartMs, error),
+             qPrintable(error));
+    m_config = m_lab->windows.NodaluxConfig;
+    QVERIFY(m_config);
+    m_tab = m_lab->form.findChild<vantrel::testmode::TestTab*>();
     QVERIFY(m_tab);
-    m_form->show();
 
-    auto* adapters = m_form->findChild<QComboBox*>(QStringLiteral("comboNetAdapter"));
-    const int labAdapter = adapters->findText(m_lab.pcAddress);
-    QVERIFY2(labAdapter >= 0, "the lab's adapter address is not listed");
-    adapters->setCurrentIndex(labAdapter);
-    QVERIFY(m_endpoint.isBound());
-
-    QTest::mouseClick(m_form->findChild<QPushButton*>(QStringLiteral("Net_Search")), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->gridModel().rowCount(), kControllers, kReplyMs);
-    int row = -1;
-    for (int r = 0; r < m_form->gridModel().rowCount(); ++r)
-        if (m_form->gridModel().cell(r, vantrel::app::DeviceGridModel::ColIP) == kTarget) row = r;
+    m_lab->pressSearch();
+    QTRY_COMPARE_WITH_TIMEOUT(m_lab->form.gridModel().rowCount(), kControllers, kReplyMs);
+    const int row = m_lab->rowOf(kTarget, vantrel::app::DeviceGridModel::ColIP);
     QVERIFY2(row >= 0, "the target controller is not listed");
-    m_form->SetSelectedController(row);
-    QVERIFY(m_form->selectedRecord());
+    m_lab->form.SetSelectedController(row);
+    QVERIFY(m_lab->form.selectedRecord());
 
     // What the configuration flow does before it shows the window.
-    const vantrel::model::TNodaluxCtrl& rec = *m_form->selectedRecord();
+    const vantrel::model::TNodaluxCtrl& rec = *m_lab->form.selectedRecord();
     m_config->comboTestModes->clear();
     m_config->comboTestModes->addItems(vantrel::testmode::testModeEntries(rec.QorvanaProtVer));
     m_config->comboTestModes->setCurrentIndex(rec.TestMode);
@@ -151,12 +111,12 @@ void LabTestTab::redRunsAndIsReported() {
     m_config->comboTestModes->setCurrentIndex(m_config->comboTestModes->findText(QStringLiteral("Red")));
 
     QTRY_COMPARE_WITH_TIMEOUT(m_config->lblCurrentTest->text(), QStringLiteral("Red"), kReplyMs);
-    QCOMPARE(m_form->selectedRecord()->TestMode, 2);
+    QCOMPARE(m_lab->form.selectedRecord()->TestMode, 2);
     const auto tests = events(QStringLiteral("test"));
     QCOMPARE(tests.size(), 1);
     QCOMPARE(tests[0].value("ip").toString(), kTarget);
     QVERIFY(tests[0].value("accepted").toBool());
-    QCOMPARE(m_services.messages.size(), 0);
+    QCOMPARE(m_lab->services.messages.size(), 0);
 }
 
 void LabTestTab::singlePixelSteppingReachesTheController() {
@@ -180,9 +140,9 @@ void LabTestTab::singlePixelSteppingReachesTheController() {
     QVERIFY(pixels.size() >= 3);
     QCOMPARE(pixels.mid(pixels.size() - 3), (QList<int>{maximum - 2, maximum - 1, maximum}));
     // The controller reports the last one, and the tab shows it.
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->selectedRecord()->TestSinglePixelNum, maximum, kReplyMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_lab->form.selectedRecord()->TestSinglePixelNum, maximum, kReplyMs);
     QCOMPARE(pixel->value(), maximum);
-    QCOMPARE(m_services.messages.size(), 0);
+    QCOMPARE(m_lab->services.messages.size(), 0);
 }
 
 void LabTestTab::identifyReachesTheControllerByMac() {
@@ -197,24 +157,15 @@ void LabTestTab::identifyReachesTheControllerByMac() {
     e = events(QStringLiteral("identify")).at(1);
     QCOMPARE(e.value("ip").toString(), kTarget);
     QVERIFY(!e.value("enable").toBool());
-    QCOMPARE(m_services.messages.size(), 0);
+    QCOMPARE(m_lab->services.messages.size(), 0);
 }
 
 void LabTestTab::cleanupTestCase() {
     if (m_config) m_config->FormClose();
     m_tab = nullptr;
-    m_form.reset();
+    m_lab.reset();
 }
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    const QString missing = apptest::LabEnvironment().missing();
-    if (!missing.isEmpty()) {
-        QTextStream(stderr) << "lab_test_tab: skipped: " << missing << "\n";
-        return 77;
-    }
-    LabTestTab test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char* argv[]) { return labwindow::runInLab<LabTestTab>(argc, argv, "lab_test_tab"); }
 
 #include "lab_test_tab.moc"

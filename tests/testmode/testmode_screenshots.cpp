@@ -8,38 +8,18 @@
 // usage: testmode_screenshots <output directory>
 
 #include <QApplication>
-#include <QDir>
 #include <QDoubleSpinBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
-#include <cstdio>
 
 #include "TestTabRig.h"
+#include "tests/support/Screenshots.h"
 
 using namespace testmode_test;
 
 namespace {
 
-QString g_out;
-int g_failures = 0;
-
-void shoot(QWidget& w, const QString& name) {
-    w.show();
-    w.raise();
-    w.activateWindow();
-    if (!QTest::qWaitForWindowExposed(&w)) ++g_failures;
-    QTest::qWait(150);
-    QPixmap shot = w.screen()->grabWindow(w.winId());
-    if (shot.isNull()) shot = w.grab();
-    const QString path = QDir(g_out).filePath(name + QStringLiteral(".png"));
-    if (!shot.save(path)) {
-        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
-        ++g_failures;
-    } else {
-        std::printf("%s\n", qPrintable(path));
-    }
-}
+screenshots::Shooter g_shots;
 
 int run() {
     {
@@ -49,7 +29,7 @@ int run() {
         r.TestMode = 6;
         r.TestModeCols = {230, 120, 40, 90};
         rig.open(r);
-        shoot(rig.config, QStringLiteral("test-1-set-colour-rgbw"));
+        g_shots.shoot(rig.config, QStringLiteral("test-1-set-colour-rgbw"));
     }
     {
         Rig rig;
@@ -58,7 +38,7 @@ int run() {
         r.TestMode = 6;
         r.TestModeCols = {40, 160, 220, 0};
         rig.open(r);
-        shoot(rig.config, QStringLiteral("test-2-set-colour-rgb"));
+        g_shots.shoot(rig.config, QStringLiteral("test-2-set-colour-rgb"));
     }
     {
         Rig rig;
@@ -70,7 +50,7 @@ int run() {
         rig.open(r);
         rig.config.numboxTestPixelAutoTime->setValue(0.5);
         Rig::click(rig.config.btnTestPixelAutoStart);
-        shoot(rig.config, QStringLiteral("test-3-single-pixel-stepping"));
+        g_shots.shoot(rig.config, QStringLiteral("test-3-single-pixel-stepping"));
         Rig::click(rig.config.btnTestPixelAutoStop);
     }
     {
@@ -79,28 +59,23 @@ int run() {
         r.TestMode = 2;
         r.TestOutputNum = 5;
         rig.open(r);
-        shoot(rig.config, QStringLiteral("test-4-red-one-output"));
+        g_shots.shoot(rig.config, QStringLiteral("test-4-red-one-output"));
     }
     {
         Rig rig;
         rig.open(controller(8));
-        shoot(rig.config, QStringLiteral("test-5-live-data"));
+        g_shots.shoot(rig.config, QStringLiteral("test-5-live-data"));
         rig.config.TabControl1->setCurrentWidget(rig.config.tabMisc);
-        shoot(rig.config, QStringLiteral("test-6-misc-identify"));
+        g_shots.shoot(rig.config, QStringLiteral("test-6-misc-identify"));
     }
-    return g_failures;
+    return g_shots.failures();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <output directory>\n", argv[0]);
-        return 2;
-    }
-    g_out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(g_out);
+    if (!g_shots.takeOutputFolder(argc, argv)) return 2;
     const int failures = run();
     return failures == 0 ? 0 : 1;
 }
