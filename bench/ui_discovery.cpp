@@ -28,7 +28,7 @@
 #include "app/Windows.h"
 #include "net/QtUdpEndpoint.h"
 #include "net/SystemAdapterProvider.h"
-#include "tests/app/LabSim.h"
+#include "tests/support/LabProcess.h"
 #include "ui/testing/ScriptedServices.h"
 
 namespace {
@@ -84,12 +84,12 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    const apptest::LabEnvironment lab;
-    if (const QString missing = lab.missing(); !missing.isEmpty()) {
+    const vantrel::labtest::Lab lab = vantrel::labtest::Lab::fromEnvironment();
+    if (const QString missing = lab.missing(false); !missing.isEmpty()) {
         err << "ui_discovery_bench: skipped: " << missing << "\n";
         return kSkip;
     }
-    apptest::LabSim sim;
+    vantrel::labtest::SimProcess sim;
     QString error;
     if (!sim.start(lab, {QStringLiteral("--count"), QString::number(count)}, kSimStartMs, error)) {
         err << error << "\n";

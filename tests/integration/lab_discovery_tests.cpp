@@ -29,7 +29,7 @@
 #include "tools/cli/GridTexts.h"
 #include "tools/common/RecordJson.h"
 
-#include "LabProcess.h"
+#include "tests/support/LabProcess.h"
 
 using namespace vantrel;
 using labtest::Lab;

@@ -22,7 +22,7 @@
 #include "app/Wiring.h"
 #include "net/QtUdpEndpoint.h"
 #include "net/SystemAdapterProvider.h"
-#include "tests/app/LabSim.h"
+#include "tests/support/LabProcess.h"
 #include "ui/testing/ScriptedServices.h"
 
 namespace labwindow {
@@ -31,8 +31,8 @@ namespace labwindow {
 enum class Flows { Wired, NotWired };
 
 struct LabWindow {
-    apptest::LabEnvironment env;
-    apptest::LabSim sim;
+    vantrel::labtest::Lab env = vantrel::labtest::Lab::fromEnvironment();
+    vantrel::labtest::SimProcess sim;
     QTemporaryDir dir; // the test's files: fleet, simulator log, uploads
     vantrel::ui::testing::ScriptedServices services;
     vantrel::net::SystemAdapterProvider adapters;
@@ -112,7 +112,7 @@ inline QList<QJsonObject> jsonLines(const QString& path) {
 template <class Test>
 int runInLab(int argc, char* argv[], const char* program) {
     QApplication application(argc, argv);
-    const QString missing = apptest::LabEnvironment().missing();
+    const QString missing = vantrel::labtest::Lab::fromEnvironment().missing(false);
     if (!missing.isEmpty()) {
         QTextStream(stderr) << program << ": skipped: " << missing << "\n";
         return 77;

@@ -22,8 +22,9 @@ struct Lab {
     QString simPath; // nodalux-sim
     QString cliPath; // vantrel-cli
     static Lab fromEnvironment();
-    // Why the tests cannot run here; empty when they can.
-    QString missing() const;
+    // Why the tests cannot run here; empty when they can. Tests that do not
+    // run the command line pass false.
+    QString missing(bool needsCli = true) const;
 };
 
 // A simulator running in the lan namespace until stop() or destruction.
