@@ -26,6 +26,7 @@
 #include "model/Rules.h"
 #include "model/Text.h"
 #include "net/AdapterProvider.h"
+#include "net/Datagrams.h"
 #include "net/SendNetworkPacket.h"
 #include "net/UdpEndpoint.h"
 #include "protocol/Header.h"
@@ -331,9 +332,7 @@ void TForm1::setDevicesLabel() {
 void TForm1::SearchDevices(bool SupressError) {
     clearDevices();
     const protocol::Bytes poll = protocol::buildPoll();
-    SendNetworkPacket(QString::fromLatin1(kBroadcastAddress),
-                      QByteArray(reinterpret_cast<const char*>(poll.data()), static_cast<qsizetype>(poll.size())),
-                      SupressError);
+    SendNetworkPacket(QString::fromLatin1(net::kLimitedBroadcast), net::toByteArray(poll), SupressError);
 }
 
 void TForm1::Net_SearchClick() { SearchDevices(false); }

@@ -53,7 +53,6 @@ namespace vantrel::app {
 
 inline constexpr const char* kNoneFound = "None Found";
 inline constexpr const char* kBindFailedText = "Could not bind network port. Maybe another instance is running already?";
-inline constexpr const char* kBroadcastAddress = "255.255.255.255";
 
 class TForm1 : public QWidget {
     Q_OBJECT

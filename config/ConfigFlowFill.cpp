@@ -19,6 +19,7 @@
 #include "config/NodaluxAdvanced.h"
 #include "config/NodaluxAdvancedRGB.h"
 #include "config/NodaluxConfig.h"
+#include "config/QtText.h"
 #include "model/Controllers.h"
 #include "model/Rules.h"
 #include "model/Text.h"
@@ -76,16 +77,6 @@ constexpr Fw kFwTestTab{1, 4, 10};
 const QColor kOk{0, 128, 0};
 const QColor kOff{255, 0, 0};
 
-const QStringList& testModeItems() {
-    static const QStringList items = {QStringLiteral("None (Live Data)"), QStringLiteral("RGBW Cycle"),
-                                      QStringLiteral("Red"),              QStringLiteral("Green"),
-                                      QStringLiteral("Blue"),             QStringLiteral("White"),
-                                      QStringLiteral("Set Color"),        QStringLiteral("Color Fade"),
-                                      QStringLiteral("Single Pixel")};
-    return items;
-}
-constexpr int kTestModesWithoutSinglePixel = 8;
-
 const std::u16string_view kArvello16 = u"Arvello 16";
 const std::u16string_view kLongRange = u"Nodalux 16 Long Range";
 const std::u16string_view kKnownLegacyModels[] = {
@@ -102,10 +93,6 @@ bool isCompactLegacyModel(const model::TNodaluxCtrl& r) {
 
 bool fwAtLeast(const model::TNodaluxCtrl& r, const Fw& v) {
     return model::firmwareAtLeast(r.Firmware, v.major, v.minor, v.patch);
-}
-
-QString fromU16(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 void setVisible(std::initializer_list<QWidget*> widgets, bool visible) {
@@ -194,11 +181,12 @@ void fillGamma(TNodaluxConfig& w, const model::TNodaluxCtrl& r, bool white) {
 
 // The test-mode list; false (and the message shown) when the controller runs
 // a test the list does not offer.
-bool fillTestModes(TNodaluxConfig& w, const model::TNodaluxCtrl& r, int items, ui::Services& services) {
+bool fillTestModes(TNodaluxConfig& w, const model::TNodaluxCtrl& r, const QStringList& items,
+                   ui::Services& services) {
     w.TabControl1->setTabEnabled(w.TabControl1->indexOf(w.tabTest), true);
     w.comboTestModes->clear();
-    w.comboTestModes->addItems(testModeItems().mid(0, items));
-    if (r.TestMode >= items) {
+    w.comboTestModes->addItems(items);
+    if (r.TestMode >= items.size()) {
         services.message(ui::MessageKind::Error, QString::fromLatin1(kUnknownTestModeText), ui::Buttons::Ok,
                          ui::Answer::Ok);
         return false;
@@ -209,11 +197,7 @@ bool fillTestModes(TNodaluxConfig& w, const model::TNodaluxCtrl& r, int items, u
 }
 
 void fillNickname(TNodaluxConfig& w, const model::TNodaluxCtrl& r) {
-    QString text;
-    for (char16_t ch : r.Nickname) {
-        if (ch != u'\0') text.append(QChar(ch));
-    }
-    w.txtNickname->setText(text);
+    w.txtNickname->setText(withoutNuls(std::u16string_view(r.Nickname.data(), r.Nickname.size())));
 }
 
 // The fan row; false when it is hidden (txtFan then keeps its text).
@@ -224,18 +208,12 @@ bool fillFan(TNodaluxConfig& w, const model::TNodaluxCtrl& r, bool shown, const 
     w.placeMiscGroups(l.misc, l.firmware, l.voltage);
     if (!shown) return false;
     w.txtFan->setText(QString::number(r.FanTemp));
-    const long f = model::roundHalfEven(r.FanTemp * 9.0 / 5.0 + 32.0);
-    w.lblTempF->setText(QString::number(f) + QStringLiteral(" \u00B0F"));
+    w.lblTempF->setText(fahrenheitText(r.FanTemp));
     return true;
 }
 
 void fillFirmwareLabel(TNodaluxConfig& w, const model::TNodaluxCtrl& r) {
-    QString text;
-    const std::size_t n = std::min<std::size_t>(r.Firmware.size(), kFirmwareShown);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (r.Firmware[i] != u'\0') text.append(QChar(r.Firmware[i]));
-    }
-    w.lblFirmware->setText(text);
+    w.lblFirmware->setText(withoutNuls(std::u16string_view(r.Firmware).substr(0, kFirmwareShown)));
 }
 
 QLabel* bankCaption(TNodaluxConfig& w, int bank) {
@@ -398,9 +376,8 @@ std::optional<FillPlan> fillCurrent(TNodaluxConfig& w, model::TNodaluxCtrl& r, u
     fillGamma(w, r, white);
     plan.whiteGamma = white;
     // 14. Test tab: the last gate.
-    const int items = r.QorvanaProtVer >= kFirstSinglePixelProtocol ? static_cast<int>(testModeItems().size())
-                                                                    : kTestModesWithoutSinglePixel;
-    if (!fillTestModes(w, r, items, services)) return std::nullopt;
+    if (!fillTestModes(w, r, testModeItems(r.QorvanaProtVer >= kFirstSinglePixelProtocol), services))
+        return std::nullopt;
     // 15.
     fillNickname(w, r);
     // 16.
@@ -519,7 +496,7 @@ std::optional<FillPlan> fillLegacy(TNodaluxConfig& w, model::TNodaluxCtrl& r, ui
     plan.whiteGamma = false;
     // Test tab.
     if (fwAtLeast(r, kFwTestTab)) {
-        if (!fillTestModes(w, r, kTestModesWithoutSinglePixel, services)) return std::nullopt;
+        if (!fillTestModes(w, r, testModeItems(false), services)) return std::nullopt;
     } else {
         const int testTab = w.TabControl1->indexOf(w.tabTest);
         // Network first: disabling the selected tab would otherwise select the next one.

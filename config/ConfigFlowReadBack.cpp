@@ -83,17 +83,21 @@ void readNetworkFields(const TNodaluxConfig& w, Reader& rd, model::TNodaluxCtrl&
     r.DHCP = w.radioDHCP->isChecked() ? 1 : 0;
 }
 
+// The orders of the first `outputs` lists of the Advanced RGB window (when it exists).
+void readAdvancedOrders(const TNodaluxConfig& w, int outputs, model::TNodaluxCtrl& r) {
+    const TNodaluxAdvRGB* advRgb = w.advancedRgbWindow();
+    if (!advRgb) return;
+    for (int i = 0; i < outputs; ++i) {
+        const QComboBox* list = advRgb->AdvRGB[static_cast<std::size_t>(i)];
+        if (list && list->currentIndex() >= 0)
+            r.AdvRgbOrder[static_cast<std::size_t>(i)] = lowBits<std::uint8_t>(list->currentIndex());
+    }
+}
+
 // The per-output colour order of the current family.
 void readColourOrdersCurrent(const TNodaluxConfig& w, model::TNodaluxCtrl& r) {
     if (w.checkAdvRGB->isChecked()) {
-        const TNodaluxAdvRGB* advRgb = w.advancedRgbWindow();
-        if (!advRgb) return;
-        const int n = std::min<int>(r.NumUsableOutputs, model::kMaxOutputs);
-        for (int i = 0; i < n; ++i) {
-            const QComboBox* list = advRgb->AdvRGB[static_cast<std::size_t>(i)];
-            if (list && list->currentIndex() >= 0)
-                r.AdvRgbOrder[static_cast<std::size_t>(i)] = lowBits<std::uint8_t>(list->currentIndex());
-        }
+        readAdvancedOrders(w, std::min<int>(r.NumUsableOutputs, model::kMaxOutputs), r);
         return;
     }
     const int order = w.comboRGB->currentIndex();
@@ -106,16 +110,9 @@ void readColourOrdersCurrent(const TNodaluxConfig& w, model::TNodaluxCtrl& r) {
 void readColourOrdersLegacy(const TNodaluxConfig& w, const FillPlan& plan, model::TNodaluxCtrl& r) {
     if (plan.perOutputOrder && w.checkAdvRGB->isChecked()) {
         r.RgbOrder = {kPerOutputOrder, kPerOutputOrder, kPerOutputOrder};
-        const TNodaluxAdvRGB* advRgb = w.advancedRgbWindow();
-        if (!advRgb) return;
         // Only the lists the window shows for this controller; the hidden ones
         // still hold an earlier controller's orders.
-        const int n = std::min<int>({r.NumUsableOutputs, model::kMaxOutputs, kLegacyOutputs});
-        for (int i = 0; i < n; ++i) {
-            const QComboBox* list = advRgb->AdvRGB[static_cast<std::size_t>(i)];
-            if (list && list->currentIndex() >= 0)
-                r.AdvRgbOrder[static_cast<std::size_t>(i)] = lowBits<std::uint8_t>(list->currentIndex());
-        }
+        readAdvancedOrders(w, std::min<int>({r.NumUsableOutputs, model::kMaxOutputs, kLegacyOutputs}), r);
         return;
     }
     const int item = w.comboRGB->currentIndex();

@@ -3,25 +3,15 @@
 #include <QByteArray>
 #include <QString>
 
-#include "model/Text.h"
 #include "net/SendNetworkPacket.h"
 #include "protocol/ConfigPackets.h"
+#include "net/Datagrams.h"
 
 namespace vantrel::config {
 
-namespace {
-
-constexpr char kLimitedBroadcast[] = "255.255.255.255";
-
-QByteArray toByteArray(const protocol::Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-}
-
-QString currentAddress(const model::TNodaluxCtrl& record) {
-    return QString::fromStdString(model::ipText(record.CurrentIP));
-}
-
-} // namespace
+using net::currentAddress;
+using net::kLimitedBroadcast;
+using net::toByteArray;
 
 bool QorvSendConfig(const model::TNodaluxCtrl& record, net::UdpEndpoint& endpoint, ui::Services& services) {
     const auto packet = protocol::buildConfig(record);

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QString>
+#include <QTabWidget>
 
 namespace vantrel::config::controls {
 
@@ -79,6 +80,17 @@ inline QSlider* slider(QWidget* parent, const QString& name, Qt::Orientation ori
     s->setPageStep(1);
     s->setGeometry(x, y, w, h);
     return s;
+}
+
+// The two pages of the Advanced windows, "Outputs 1-16" and "Outputs 17-32",
+// in a tab control `TabControl1` (pages `TabItem1` and `TabItem2`).
+inline QTabWidget* outputPages(QWidget* parent, QWidget*& first, QWidget*& second) {
+    auto* tabs = named(new QTabWidget(parent), QStringLiteral("TabControl1"));
+    first = named(new QWidget(tabs), QStringLiteral("TabItem1"));
+    second = named(new QWidget(tabs), QStringLiteral("TabItem2"));
+    tabs->addTab(first, QStringLiteral("Outputs 1-16"));
+    tabs->addTab(second, QStringLiteral("Outputs 17-32"));
+    return tabs;
 }
 
 // The ▲ and ▼ glyphs of the small stepping buttons.

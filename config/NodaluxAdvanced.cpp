@@ -60,11 +60,7 @@ TNodaluxAdv::TNodaluxAdv(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("NodaluxAdv"));
     setWindowTitle(QStringLiteral("Advanced Output Configuration"));
 
-    TabControl1 = named(new QTabWidget(this), QStringLiteral("TabControl1"));
-    TabItem1 = named(new QWidget(TabControl1), QStringLiteral("TabItem1"));
-    TabItem2 = named(new QWidget(TabControl1), QStringLiteral("TabItem2"));
-    TabControl1->addTab(TabItem1, QStringLiteral("Outputs 1-16"));
-    TabControl1->addTab(TabItem2, QStringLiteral("Outputs 17-32"));
+    TabControl1 = outputPages(this, TabItem1, TabItem2);
 
     buildRows();
 

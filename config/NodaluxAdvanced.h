@@ -13,6 +13,7 @@
 #include <array>
 
 #include "model/NodaluxCtrl.h"
+#include "model/Rules.h"
 
 class QCheckBox;
 class QFrame;
@@ -43,7 +44,7 @@ public:
     static constexpr int kFirstTabPosition = 1000;
 
     // Ranges of the columns.
-    static constexpr int kMaxUniverse = 63999;
+    static constexpr int kMaxUniverse = model::kMaxUniverse;
     static constexpr int kMaxIntensity = 100;
     static constexpr int kLegacyMaxNull = 10;
     static constexpr int kMaxNull = 255;

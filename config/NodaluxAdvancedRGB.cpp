@@ -10,6 +10,7 @@
 
 #include "config/Controls.h"
 #include "config/NodaluxConfig.h"
+#include "config/QtText.h"
 
 namespace vantrel::config {
 
@@ -29,24 +30,13 @@ constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 26;
 constexpr int kBottomGap = 12;
 
-// The lists' items as designed, until the LED rules refill them.
-const QStringList& designColourOrders() {
-    static const QStringList items = {QStringLiteral("RGB"), QStringLiteral("RBG"), QStringLiteral("GRB"),
-                                      QStringLiteral("GBR"), QStringLiteral("BRG"), QStringLiteral("BGR")};
-    return items;
-}
-
 } // namespace
 
 TNodaluxAdvRGB::TNodaluxAdvRGB(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("NodaluxAdvRGB"));
     setWindowTitle(QStringLiteral("Advanced RGB Order"));
 
-    TabControl1 = named(new QTabWidget(this), QStringLiteral("TabControl1"));
-    TabItem1 = named(new QWidget(TabControl1), QStringLiteral("TabItem1"));
-    TabItem2 = named(new QWidget(TabControl1), QStringLiteral("TabItem2"));
-    TabControl1->addTab(TabItem1, QStringLiteral("Outputs 1-16"));
-    TabControl1->addTab(TabItem2, QStringLiteral("Outputs 17-32"));
+    TabControl1 = outputPages(this, TabItem1, TabItem2);
 
     const QFontMetrics fm(font());
     const int labelWidth = fm.horizontalAdvance(QStringLiteral("Output 32")) + 12;

@@ -22,6 +22,7 @@
 #include "config/EditChecks.h"
 #include "config/NodaluxAdvanced.h"
 #include "config/NodaluxAdvancedRGB.h"
+#include "config/QtText.h"
 #include "model/Controllers.h"
 #include "model/Rules.h"
 #include "ui/Services.h"
@@ -67,10 +68,6 @@ constexpr int kColours = 4;
 const model::TNodaluxCtrl& emptyRecord() {
     static const model::TNodaluxCtrl empty{};
     return empty;
-}
-
-QString fromU16(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 } // namespace
@@ -216,29 +213,29 @@ void TNodaluxConfig::txtFanExit() {
 void TNodaluxConfig::updateFahrenheit() {
     // The edit holds a checked value here; a text that is not one shows the fallback's.
     const long long c = parseWholeNumber(txtFan->text()).value_or(kFanMin);
-    const long f = model::roundHalfEven(static_cast<double>(c) * 9.0 / 5.0 + 32.0);
-    lblTempF->setText(QString::number(f) + QStringLiteral(" \u00B0F"));
+    lblTempF->setText(fahrenheitText(static_cast<double>(c)));
 }
 
 // --- up/down buttons -----------------------------------------------------------
 
+namespace {
+
+// The edit's whole number; a text that is not one is replaced by the fallback.
+long long valueOrReset(QLineEdit* edit, long long fallback) {
+    if (const auto parsed = parseWholeNumber(edit->text())) return *parsed;
+    edit->setText(QString::number(fallback));
+    return fallback;
+}
+
+} // namespace
+
 void TNodaluxConfig::stepUp(QLineEdit* edit, long long fallback, long long step, long long below) {
-    long long v = fallback;
-    if (const auto parsed = parseWholeNumber(edit->text())) {
-        v = *parsed;
-    } else {
-        edit->setText(QString::number(fallback));
-    }
+    const long long v = valueOrReset(edit, fallback);
     if (v < below) edit->setText(QString::number(v + step));
 }
 
 void TNodaluxConfig::stepDown(QLineEdit* edit, long long fallback, long long step, long long above) {
-    long long v = fallback;
-    if (const auto parsed = parseWholeNumber(edit->text())) {
-        v = *parsed;
-    } else {
-        edit->setText(QString::number(fallback));
-    }
+    const long long v = valueOrReset(edit, fallback);
     if (v > above) edit->setText(QString::number(v - step));
 }
 

@@ -17,6 +17,7 @@
 
 #include "app/Branding.h"
 #include "model/NodaluxCtrl.h"
+#include "model/Rules.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -71,7 +72,7 @@ public:
     static constexpr int kGammaTopAllRows = 184;
 
     // Ranges of the edits.
-    static constexpr int kMaxUniverse = 63999;
+    static constexpr int kMaxUniverse = model::kMaxUniverse;
     static constexpr int kOctetMax = 255;
     static constexpr int kFanMin = 10;
     static constexpr int kFanMax = 60;

@@ -12,6 +12,7 @@
 #include "config/ColourPanel.h"
 #include "config/Controls.h"
 #include "config/NodaluxConfig.h"
+#include "config/QtText.h"
 
 namespace vantrel::config {
 
@@ -63,13 +64,6 @@ constexpr double kAutoTimeDefault = 1.0;
 // Gamma sliders in tenths.
 constexpr int kGammaTenthsMin = 10;
 constexpr int kGammaTenthsMax = 30;
-
-// The colour-order list's items as designed, until the LED rules refill it.
-const QStringList& designColourOrders() {
-    static const QStringList items = {QStringLiteral("RGB"), QStringLiteral("RBG"), QStringLiteral("GRB"),
-                                      QStringLiteral("GBR"), QStringLiteral("BRG"), QStringLiteral("BGR")};
-    return items;
-}
 
 QWidget* page(QTabWidget* tabs, const QString& name, const QString& caption) {
     auto* p = named(new QWidget(tabs), name);

@@ -5,30 +5,21 @@
 #include <QString>
 
 #include "model/NodaluxCtrl.h"
-#include "model/Text.h"
 #include "net/SendNetworkPacket.h"
 #include "protocol/ConfigPackets.h"
+#include "net/Datagrams.h"
 #include "ui/Services.h"
 
 namespace vantrel::firmware {
 
-namespace {
-
-QByteArray toBytes(const protocol::Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-}
-
-QString destinationOf(const model::TNodaluxCtrl& record) {
-    return QString::fromStdString(model::ipText(record.CurrentIP));
-}
-
-} // namespace
+using net::currentAddress;
+using net::toByteArray;
 
 void TriggerBootloader(net::UdpEndpoint& endpoint, ui::Services& services, const model::TNodaluxCtrl& record,
                        QDialog& firmwareWindow) {
     const auto packet = protocol::buildBootloaderTrigger(record);
     if (!packet) return; // protocol above 8: no packet, no message
-    if (!net::sendNetworkPacket(endpoint, services, destinationOf(record), toBytes(*packet), false)) return;
+    if (!net::sendNetworkPacket(endpoint, services, currentAddress(record), toByteArray(*packet), false)) return;
     services.sleep(kBootloaderPauseMs);
     services.showModal(firmwareWindow);
 }
@@ -36,8 +27,8 @@ void TriggerBootloader(net::UdpEndpoint& endpoint, ui::Services& services, const
 void TriggerBootloaderV4Below(net::UdpEndpoint& endpoint, ui::Services& services, const model::TNodaluxCtrl& record,
                               QDialog& firmwareWindow) {
     // A failed send has shown its message; the user may still try the upload.
-    const QByteArray packet = toBytes(protocol::buildBootloaderTriggerV4Below());
-    net::sendNetworkPacket(endpoint, services, destinationOf(record), packet, false);
+    const QByteArray packet = toByteArray(protocol::buildBootloaderTriggerV4Below());
+    net::sendNetworkPacket(endpoint, services, currentAddress(record), packet, false);
     services.sleep(kBootloaderPauseMs);
     services.showModal(firmwareWindow);
 }

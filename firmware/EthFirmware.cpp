@@ -15,8 +15,8 @@
 #include <utility>
 
 #include "model/NodaluxCtrl.h"
-#include "model/Text.h"
 #include "net/TcpFirmwareUpload.h"
+#include "net/Datagrams.h"
 #include "ui/Services.h"
 
 namespace vantrel::firmware {
@@ -46,7 +46,7 @@ bool hasSecondGenMarker(const QString& text) {
 } // namespace
 
 FirmwareTarget targetOf(const model::TNodaluxCtrl& record, const QString& gridModel) {
-    return {QString::fromStdString(model::ipText(record.CurrentIP)), gridModel};
+    return {net::currentAddress(record), gridModel};
 }
 
 FirmwareCheck checkFirmwareFile(const QString& fileName, const QString& model) {

@@ -3,20 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
-#include "model/Text.h"
 #include "net/SendNetworkPacket.h"
 #include "protocol/ConfigPackets.h"
 #include "protocol/TestPackets.h"
+#include "net/Datagrams.h"
 
 namespace vantrel::testmode {
 
 namespace {
-
-constexpr char kLimitedBroadcast[] = "255.255.255.255";
-
-QByteArray toBytes(const protocol::Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-}
 
 const model::TNodaluxCtrl* at(const model::ControllerList& list, int controller) {
     if (controller < 0 || static_cast<std::size_t>(controller) >= list.PControllers.size()) return nullptr;
@@ -28,8 +22,8 @@ const model::TNodaluxCtrl* at(const model::ControllerList& list, int controller)
 bool TestSender::QorvTestSet(const model::TNodaluxCtrl& record, std::uint8_t mode) {
     const auto packet = protocol::buildTestSet(record, mode);
     if (!packet) return false;
-    const QString ip = QString::fromStdString(model::ipText(record.CurrentIP));
-    return net::sendNetworkPacket(m_endpoint, m_services, ip, toBytes(*packet), false);
+    return net::sendNetworkPacket(m_endpoint, m_services, net::currentAddress(record), net::toByteArray(*packet),
+                                  false);
 }
 
 bool TestSender::QorvTestSet(const model::ControllerList& list, int controller, std::uint8_t mode) {
@@ -40,8 +34,8 @@ bool TestSender::QorvTestSet(const model::ControllerList& list, int controller, 
 bool TestSender::QorvIdentifySet(const model::TNodaluxCtrl& record, bool enable, std::uint8_t option) {
     const auto packet = protocol::buildIdentify(record, enable, option);
     if (!packet) return false;
-    return net::sendNetworkPacket(m_endpoint, m_services, QString::fromLatin1(kLimitedBroadcast), toBytes(*packet),
-                                  false);
+    return net::sendNetworkPacket(m_endpoint, m_services, QString::fromLatin1(net::kLimitedBroadcast),
+                                  net::toByteArray(*packet), false);
 }
 
 bool TestSender::QorvIdentifySet(const model::ControllerList& list, int controller, bool enable,

@@ -20,6 +20,7 @@
 #include "config/ColourPanel.h"
 #include "config/EditChecks.h"
 #include "config/NodaluxConfig.h"
+#include "config/QtText.h"
 #include "ui/Services.h"
 
 namespace vantrel::testmode {
@@ -44,11 +45,7 @@ long long physicalPixels(const model::TNodaluxCtrl& r, int output) {
 } // namespace
 
 QStringList testModeEntries(std::uint8_t protocolVersion) {
-    QStringList entries = {QStringLiteral("None (Live Data)"), QStringLiteral("RGBW Cycle"), QStringLiteral("Red"),
-                           QStringLiteral("Green"),            QStringLiteral("Blue"),       QStringLiteral("White"),
-                           QStringLiteral("Set Color"),        QStringLiteral("Color Fade")};
-    if (protocolVersion >= kFirstSinglePixelProtocol) entries << QStringLiteral("Single Pixel");
-    return entries;
+    return config::testModeItems(protocolVersion >= kFirstSinglePixelProtocol);
 }
 
 TestTab::TestTab(config::TNodaluxConfig& window, net::UdpEndpoint& endpoint, ui::Services& services, QObject* parent)

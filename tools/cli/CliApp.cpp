@@ -85,7 +85,7 @@ int CliApp::discover(const CliOptions& options, QTextStream& out, QTextStream& e
     DiscoverySession session(m_endpoint);
     if (!session.start()) {
         m_endpoint.close();
-        err << kProgram << ": Couldn't send the poll from " << address << " to " << DiscoverySession::kBroadcast
+        err << kProgram << ": Couldn't send the poll from " << address << " to " << net::kLimitedBroadcast
             << ":" << protocol::kPort << ". Check the network connection.\n";
         return ExitCode::CannotSend;
     }

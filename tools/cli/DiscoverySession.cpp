@@ -20,8 +20,7 @@ bool DiscoverySession::start() {
     m_lastListedNs = -1;
     const protocol::Bytes poll = protocol::buildPoll();
     m_sincePoll.start();
-    return m_endpoint.send(QString::fromLatin1(kBroadcast),
-                           QByteArray(reinterpret_cast<const char*>(poll.data()), static_cast<qsizetype>(poll.size())));
+    return m_endpoint.send(QString::fromLatin1(net::kLimitedBroadcast), net::toByteArray(poll));
 }
 
 void DiscoverySession::handleDatagram(const QByteArray& bytes, const QHostAddress& /*sender*/) {

@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include "model/Controllers.h"
+#include "net/Datagrams.h"
 #include "net/UdpEndpoint.h"
 
 namespace vantrel::cli {
@@ -28,8 +29,6 @@ struct DiscoveryStats {
 class DiscoverySession final : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kBroadcast = "255.255.255.255";
-
     // The endpoint must outlive the session and be bound before start().
     explicit DiscoverySession(net::UdpEndpoint& endpoint, QObject* parent = nullptr);
 
