@@ -45,7 +45,10 @@ QMessageBox::StandardButton buttonFor(Answer answer) {
 Answer QtServices::message(MessageKind kind, const QString& text, Buttons buttons, Answer defaultAnswer) {
     QMessageBox box(m_parent);
     box.setIcon(iconFor(kind));
-    box.setWindowTitle(QApplication::applicationDisplayName());
+    // Message boxes carry the title of the window they belong to (the main
+    // window's, with the program's name and version).
+    const QWidget* owner = m_parent ? m_parent->window() : nullptr;
+    box.setWindowTitle(owner ? owner->windowTitle() : QApplication::applicationName());
     // Texts may carry what a controller sent; never interpret them as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
