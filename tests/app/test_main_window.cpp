@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -90,6 +91,10 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
+    // The texts below are written for the C locale; the Temperature column
+    // follows the user's (test_device_grid_look.cpp).
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
     // --- edition and start-up ---------------------------------------------------
     void edition_data();
     void edition();
