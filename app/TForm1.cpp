@@ -1,4 +1,5 @@
 #include "app/TForm1.h"
+#include "app/RowLineDelegate.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -153,7 +154,9 @@ void TForm1::buildNetworkDevicesTab() {
     Network_Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Network_Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Network_Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Network_Grid->setShowGrid(true);
+    // Row lines only: the table's own grid would draw column lines too.
+    Network_Grid->setShowGrid(false);
+    Network_Grid->setItemDelegate(new RowLineDelegate(Network_Grid));
     Network_Grid->setWordWrap(false);
     Network_Grid->setSortingEnabled(false); // GridSort orders the rows and the row map together
     Network_Grid->verticalHeader()->hide();
@@ -410,7 +413,8 @@ void TForm1::QorvReadPollReplyV4Below(const QByteArray& bytes) {
 void TForm1::addController(model::TNodaluxCtrl record) {
     if (m_controllers.containsIP(record.CurrentIP)) return; // a duplicate: the first reply stays
 
-    const model::GridTexts texts = model::gridTexts(record);
+    // Temperatures are written with the user's decimal separator.
+    const model::GridTexts texts = model::gridTexts(record, locale().decimalPoint().toStdString());
     DeviceGridModel::Row row;
     row[DeviceGridModel::ColModel] = QString::fromStdU16String(texts.model);
     row[DeviceGridModel::ColNickname] = QString::fromStdU16String(texts.nickname);

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/Application.h"
 #include "app/Edition.h"
 #include "app/TForm1.h"
 #include "app/Windows.h"
@@ -24,13 +25,12 @@ bool autoSearchRequested() { return qEnvironmentVariable("VANTREL_AUTOSEARCH") =
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    vantrel::app::Application application(argc, argv);
     const vantrel::app::Branding edition = vantrel::app::builtEdition();
-    QApplication::setApplicationName(QStringLiteral("vantrel"));
-    QApplication::setApplicationDisplayName(edition.mainTitle());
-    QApplication::setApplicationVersion(edition.versionText());
+    vantrel::app::identifyApplication(edition);
 
     vantrel::ui::QtServices services;
+    application.setErrorReporter(&services);
     vantrel::net::SystemAdapterProvider adapters;
     vantrel::net::QtUdpEndpoint endpoint;
 

@@ -58,7 +58,7 @@ inline constexpr char kUpdateSentText[] = "Update Sent";
 inline constexpr char kErrorSendingText[] = "Error Sending File";
 // Failures the window reports in its own words; %1 is the system's reason.
 inline constexpr char kConnectionBrokenText[] =
-    "Error Sending File\r\rThe connection to the device broke before the whole file was sent. %1";
+    "Error Sending File\r\rThe connection to the device broke before the upload was complete. %1";
 inline constexpr char kStalledText[] =
     "Error Sending File\r\rThe device stopped taking data before the whole file was sent. %1";
 inline constexpr char kUnreadableFileText[] = "Cannot read the firmware file \"%1\": %2";

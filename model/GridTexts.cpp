@@ -4,7 +4,7 @@
 
 namespace vantrel::model {
 
-GridTexts gridTexts(const TNodaluxCtrl& record) {
+GridTexts gridTexts(const TNodaluxCtrl& record, std::string_view decimalSeparator) {
     GridTexts t;
     // Only the legacy reader fills Model (from its model table); a current
     // reply carries ModelName instead.
@@ -12,7 +12,7 @@ GridTexts gridTexts(const TNodaluxCtrl& record) {
     t.nickname = nicknameText(record);
     t.ip = ipText(record.CurrentIP);
     t.firmware = untilNul(record.Firmware);
-    if (!isBootloader(record)) t.temperature = temperatureText(record.Temperature);
+    if (!isBootloader(record)) t.temperature = temperatureText(record.Temperature, decimalSeparator);
     return t;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "model/NodaluxCtrl.h"
 
@@ -18,6 +19,7 @@ struct GridTexts {
     std::string temperature; // empty for a controller in its bootloader, "N/A", or "45.3°C / 113.5°F" (UTF-8)
 };
 
-GridTexts gridTexts(const TNodaluxCtrl& record);
+// `decimalSeparator` (UTF-8) is written in the temperature: the user's, for a window.
+GridTexts gridTexts(const TNodaluxCtrl& record, std::string_view decimalSeparator = ".");
 
 } // namespace vantrel::model

@@ -15,12 +15,21 @@ constexpr std::uint16_t kTemperatureNotAvailable = 0xFFFF;
 constexpr double kHighestPositiveCelsius = 4095.0;
 constexpr char16_t kReplacement = 0xFFFD;
 
-// A number with one decimal, always with '.' whatever the process locale is
-// (the toolkit sets the user's locale, which would turn printf's '.' into ',').
-void appendOneDecimal(std::string& out, double value) {
+// A number with one decimal and the given separator, whatever the process
+// locale is (the toolkit sets the user's locale, which would turn printf's
+// '.' into ',' behind the caller's back).
+void appendOneDecimal(std::string& out, double value, std::string_view separator) {
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 1);
-    out.append(buf, res.ec == std::errc{} ? res.ptr : buf);
+    const std::string_view number(buf, res.ec == std::errc{} ? static_cast<std::size_t>(res.ptr - buf) : 0);
+    const std::size_t point = number.find('.');
+    if (point == std::string_view::npos) {
+        out += number;
+        return;
+    }
+    out += number.substr(0, point);
+    out += separator;
+    out += number.substr(point + 1);
 }
 
 } // namespace
@@ -76,16 +85,16 @@ std::optional<std::string> networkAddressText(std::string_view ip, std::string_v
     return networkAddressText(*a, *m);
 }
 
-std::string temperatureText(std::uint16_t raw) {
+std::string temperatureText(std::uint16_t raw, std::string_view decimalSeparator) {
     if (raw == kTemperatureNotAvailable) return "N/A";
     double celsius = raw / 10.0;
     if (celsius > kHighestPositiveCelsius) celsius = -((0xFFFF - raw) / 10.0);
     const double fahrenheit = celsius * 1.8 + 32;
     std::string out;
-    appendOneDecimal(out, celsius);
+    appendOneDecimal(out, celsius, decimalSeparator);
     out += kDegree;
     out += "C / ";
-    appendOneDecimal(out, fahrenheit);
+    appendOneDecimal(out, fahrenheit, decimalSeparator);
     out += kDegree;
     out += 'F';
     return out;

@@ -23,8 +23,10 @@ std::string networkAddressText(const Ip4& ip, const Ip4& mask);
 std::optional<std::string> networkAddressText(std::string_view ip, std::string_view mask);
 
 // The grid's temperature text from the raw tenths of a degree Celsius:
-// "N/A" for 0xFFFF, otherwise "%.1f°C / %.1f°F" (values above 4095.0 °C read as negative).
-std::string temperatureText(std::uint16_t raw);
+// "N/A" for 0xFFFF, otherwise "%.1f°C / %.1f°F" (values above 4095.0 °C read as
+// negative), the decimals after `decimalSeparator` (UTF-8). The core knows no
+// locale: windows pass the user's separator, files and scripts keep ".".
+std::string temperatureText(std::uint16_t raw, std::string_view decimalSeparator = ".");
 
 // The IP column's sort key: "%.3d.%.3d.%.3d.%.3d" of the dotted text, so that
 // 10.0.0.9 sorts before 10.0.0.10. A text that is not four numbers is returned unchanged.

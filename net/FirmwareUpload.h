@@ -4,11 +4,15 @@
 // the stream marks the end of the file; nothing is read back.
 //
 // An upload runs asynchronously on the thread that owns the object and ends
-// with exactly one finished() signal. It counts as sent only when the device
-// has acknowledged every byte of the stream (on Linux from the socket's TCP
-// statistics; elsewhere when the system took every byte) and the connection
-// was closed afterwards. Every wait is bounded; a failed upload is aborted with
-// a reset, so that the device never sees a cut-off file as a clean end of stream.
+// with exactly one finished() signal. Once the device has acknowledged every
+// byte of the stream (on Linux from the socket's TCP statistics; elsewhere when
+// the system took every byte), the tool closes its sending side in order and
+// waits, for a bounded time, for the device's end of the connection. The
+// upload counts as sent when the device then closes its end in order, or says
+// nothing until the wait runs out; a reset before that is a failure, however
+// much of the file had arrived. Every wait is bounded; a failed upload is
+// aborted with a reset, so that the device never sees a cut-off file as a
+// clean end of stream.
 
 #include <QByteArray>
 #include <QObject>
@@ -28,14 +32,14 @@ struct FirmwareUploadRequest {
     QByteArray file;                 // written unchanged after the pause
     int connectTimeoutMs = 0;        // longest wait for the connection
     int stallTimeoutMs = 0;          // longest time without progress while sending
-    int closeTimeoutMs = 0;          // longest wait for the connection to close
+    int closeTimeoutMs = 0;          // longest wait for the device's end after the tool closed its side
 };
 
 enum class FirmwareUploadResult {
-    Sent,             // every byte acknowledged and the connection closed
+    Sent,             // every byte acknowledged; then the device closed in order or stayed silent
     CannotConnect,    // refused, unreachable, no route, or the connect wait ran out
-    ConnectionBroken, // the connection broke or was closed by the device before the end
-    Stalled,          // the device stopped taking data, or the close did not complete
+    ConnectionBroken, // the device reset the connection, or closed it before the end of the file
+    Stalled,          // the device stopped taking data
     Cancelled,        // cancel() was called
 };
 

@@ -1,10 +1,13 @@
 #include "net/TcpFirmwareUpload.h"
 
 #include <QHostAddress>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 
 #ifdef Q_OS_LINUX
 #include <linux/tcp.h>
@@ -18,15 +21,25 @@ namespace vantrel::net {
 namespace {
 
 #ifdef Q_OS_LINUX
-// The count of stream bytes the peer has acknowledged, from the connection's
-// TCP statistics; -1 where the kernel does not keep it.
-qint64 bytesAcknowledged(int fd) {
-    if (fd < 0) return -1;
+// Connection states in the kernel's TCP statistics.
+constexpr int kTcpClose = 7;     // ended; before the tool closed its side, only by a reset or an error
+constexpr int kTcpCloseWait = 8; // the device closed its end in order, the tool's side is open
+
+struct TcpStats {
+    qint64 acked = -1; // stream bytes the peer has acknowledged; -1 where the kernel does not keep it
+    int state = -1;    // -1: unknown
+};
+
+TcpStats tcpStats(int fd) {
+    TcpStats stats;
+    if (fd < 0) return stats;
     tcp_info info{};
     socklen_t length = sizeof info;
-    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) return -1;
-    if (length < offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked) return -1;
-    return static_cast<qint64>(info.tcpi_bytes_acked);
+    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0) return stats;
+    if (length >= offsetof(tcp_info, tcpi_state) + sizeof info.tcpi_state) stats.state = info.tcpi_state;
+    if (length >= offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
+        stats.acked = static_cast<qint64>(info.tcpi_bytes_acked);
+    return stats;
 }
 
 // Makes the next close of the connection a reset: unsent data is dropped and
@@ -37,6 +50,10 @@ void resetOnClose(int fd) {
     ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
 }
 #endif
+
+// Reads per wake-up while waiting for the device's end: a device that keeps
+// talking does not hold the event loop.
+constexpr int kEndReadsPerWakeUp = 64;
 
 } // namespace
 
@@ -64,16 +81,18 @@ void TcpFirmwareUpload::start(const FirmwareUploadRequest& request) {
     m_handedOver = 0;
     m_delivered = -1;
     m_ackBase = 0;
+    m_socketLost = false;
+    m_lastError = -1;
     m_state = State::Connecting;
 
     m_socket = new QTcpSocket(this);
     connect(m_socket, &QTcpSocket::connected, this, &TcpFirmwareUpload::onConnected);
-    connect(m_socket, &QTcpSocket::bytesWritten, this, [this](qint64 n) {
-        m_handedOver += n;
-        if (m_state == State::Sending) checkProgress();
+    // Progress is read from the poll timer, never from inside the socket's signals.
+    connect(m_socket, &QTcpSocket::bytesWritten, this, [this](qint64 n) { m_handedOver += n; });
+    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        m_lastError = error;
+        onConnectionLost(m_socket->errorString());
     });
-    connect(m_socket, &QTcpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError) { onConnectionLost(m_socket->errorString()); });
     connect(m_socket, &QTcpSocket::disconnected, this,
             [this] { onConnectionLost(QStringLiteral("The device closed the connection.")); });
 
@@ -100,7 +119,7 @@ void TcpFirmwareUpload::onConnected() {
     m_state = State::Pausing;
 #ifdef Q_OS_LINUX
     m_shadowFd = ::dup(static_cast<int>(m_socket->socketDescriptor()));
-    m_ackBase = std::max<qint64>(0, bytesAcknowledged(m_shadowFd));
+    m_ackBase = std::max<qint64>(0, tcpStats(m_shadowFd).acked);
 #endif
     emit connected();
     if (m_state != State::Pausing) return; // cancelled from a slot
@@ -121,11 +140,18 @@ void TcpFirmwareUpload::onPauseOver() {
 
 qint64 TcpFirmwareUpload::acknowledged() const {
 #ifdef Q_OS_LINUX
-    const qint64 acked = bytesAcknowledged(m_shadowFd);
+    const qint64 acked = tcpStats(m_shadowFd).acked;
     if (acked >= 0) return std::clamp<qint64>(acked - m_ackBase, 0, m_total);
 #endif
     // Without the statistics: what the system has taken counts as delivered.
     return std::min(m_handedOver, m_total);
+}
+
+QString TcpFirmwareUpload::fileBytesText() const {
+    const qint64 header = m_request.header.size();
+    return QStringLiteral("%1 of %2 bytes")
+        .arg(std::clamp<qint64>(acknowledged() - header, 0, m_request.file.size()))
+        .arg(m_request.file.size());
 }
 
 void TcpFirmwareUpload::checkProgress() {
@@ -141,33 +167,89 @@ void TcpFirmwareUpload::checkProgress() {
     if (delivered >= m_total) closeAfterDelivery();
 }
 
+// Every byte has reached the device: close the sending side in order (the
+// device reads the end of the file) and wait for the device's end.
 void TcpFirmwareUpload::closeAfterDelivery() {
     m_poll.stop();
     m_state = State::Closing;
     if (m_request.closeTimeoutMs > 0) m_deadline.start(m_request.closeTimeoutMs);
     else m_deadline.stop();
+#ifdef Q_OS_LINUX
+    if (m_shadowFd >= 0) {
+        detachSocket();
+        ::shutdown(m_shadowFd, SHUT_WR); // fails only when the connection has ended: the read below tells how
+        m_endNotifier = new QSocketNotifier(m_shadowFd, QSocketNotifier::Read, this);
+        connect(m_endNotifier, &QSocketNotifier::activated, this, &TcpFirmwareUpload::readDeviceEnd);
+        readDeviceEnd(); // the end may be there already
+        return;
+    }
+#endif
+    // Without a second descriptor the socket object closes, and its end is taken as the device's.
     m_socket->disconnectFromHost();
-    // With nothing left to write the socket closes at once (its disconnected
-    // signal has then already ended the upload).
-    if (m_state == State::Closing && m_socket->state() == QAbstractSocket::UnconnectedState)
+    if (m_state == State::Closing && m_socket && m_socket->state() == QAbstractSocket::UnconnectedState)
         finish(FirmwareUploadResult::Sent, {});
+}
+
+void TcpFirmwareUpload::readDeviceEnd() {
+#ifdef Q_OS_LINUX
+    char buffer[4096];
+    for (int reads = 0; reads < kEndReadsPerWakeUp; ++reads) {
+        if (m_state != State::Closing || m_shadowFd < 0) return;
+        const ssize_t n = ::recv(m_shadowFd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) continue; // the bootloader has nothing to say to the tool; whatever comes is dropped
+        if (n == 0) {
+            finish(FirmwareUploadResult::Sent, {}); // the device closed its end in order
+            return;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+        const int error = errno;
+        finish(FirmwareUploadResult::ConnectionBroken,
+               error == ECONNRESET
+                   ? QStringLiteral("The device reset the connection instead of closing it (%1 had reached it).")
+                         .arg(fileBytesText())
+                   : QString::fromLocal8Bit(std::strerror(error)));
+        return;
+    }
+#endif
 }
 
 void TcpFirmwareUpload::onConnectionLost(const QString& detail) {
     switch (m_state) {
     case State::Idle: return;
     case State::Connecting: finish(FirmwareUploadResult::CannotConnect, detail); return;
-    case State::Closing: finish(FirmwareUploadResult::Sent, {}); return; // everything was acknowledged
+    case State::Closing: finish(FirmwareUploadResult::Sent, {}); return; // only without a second descriptor
     case State::Pausing:
-    case State::Sending:
-        // The device may close right after taking the last byte.
-        if (m_state == State::Sending && acknowledged() >= m_total) {
-            finish(FirmwareUploadResult::Sent, {});
+    case State::Sending: break;
+    }
+    m_socketLost = true;
+#ifdef Q_OS_LINUX
+    if (m_shadowFd >= 0) {
+        const int state = tcpStats(m_shadowFd).state;
+        if (state == kTcpCloseWait) {
+            // The device closed its end in order: complete when it had every byte.
+            checkProgress();
+            if (m_state != State::Pausing && m_state != State::Sending) return;
+            finish(FirmwareUploadResult::ConnectionBroken,
+                   QStringLiteral("The device closed the connection after %1 of the file.").arg(fileBytesText()));
+            return;
+        }
+        if (state == kTcpClose && m_lastError == QAbstractSocket::RemoteHostClosedError) {
+            finish(FirmwareUploadResult::ConnectionBroken,
+                   QStringLiteral("The device reset the connection after %1 of the file had reached it.")
+                       .arg(fileBytesText()));
             return;
         }
         finish(FirmwareUploadResult::ConnectionBroken, detail);
         return;
     }
+#endif
+    // Without the connection's state: the device may close right after taking the last byte.
+    if (m_state == State::Sending && acknowledged() >= m_total) {
+        finish(FirmwareUploadResult::Sent, {});
+        return;
+    }
+    finish(FirmwareUploadResult::ConnectionBroken, detail);
 }
 
 void TcpFirmwareUpload::onDeadline() {
@@ -188,8 +270,9 @@ void TcpFirmwareUpload::onDeadline() {
                    .arg(m_request.stallTimeoutMs));
         return;
     case State::Closing:
-        finish(FirmwareUploadResult::Stalled,
-               QStringLiteral("The connection did not close within %1 ms.").arg(m_request.closeTimeoutMs));
+        readDeviceEnd(); // a last look: an end that has just come counts
+        // The device has every byte and stayed silent until the wait ran out.
+        if (m_state == State::Closing) finish(FirmwareUploadResult::Sent, {});
         return;
     }
 }
@@ -204,18 +287,35 @@ void TcpFirmwareUpload::finish(FirmwareUploadResult result, const QString& detai
     emit finished(result, detail);
 }
 
+void TcpFirmwareUpload::detachSocket() {
+    if (!m_socket) return;
+    m_socket->disconnect(this);
+    // Closes the socket object's descriptor only: the second one keeps the
+    // connection. A socket that has seen the connection end closes by itself
+    // (and may be inside its own signal now).
+    if (!m_socketLost) m_socket->abort();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
 void TcpFirmwareUpload::releaseSocket(bool reset) {
+    if (m_endNotifier) {
+        m_endNotifier->setEnabled(false);
+        m_endNotifier->deleteLater();
+        m_endNotifier = nullptr;
+    }
     if (m_socket) {
         m_socket->disconnect(this);
 #ifdef Q_OS_LINUX
         if (reset) resetOnClose(m_shadowFd >= 0 ? m_shadowFd : static_cast<int>(m_socket->socketDescriptor()));
 #endif
-        m_socket->abort();
+        if (!m_socketLost) m_socket->abort();
         m_socket->deleteLater();
         m_socket = nullptr;
     }
 #ifdef Q_OS_LINUX
     if (m_shadowFd >= 0) {
+        if (reset) resetOnClose(m_shadowFd);
         ::close(m_shadowFd); // the last descriptor: the connection ends here
         m_shadowFd = -1;
     }

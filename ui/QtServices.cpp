@@ -6,9 +6,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QStringList>
 #include <QThread>
 #include <QUrl>
+
+#include "ui/DesktopApplications.h"
 
 namespace vantrel::ui {
 
@@ -41,7 +45,10 @@ QMessageBox::StandardButton buttonFor(Answer answer) {
 Answer QtServices::message(MessageKind kind, const QString& text, Buttons buttons, Answer defaultAnswer) {
     QMessageBox box(m_parent);
     box.setIcon(iconFor(kind));
-    box.setWindowTitle(QApplication::applicationDisplayName());
+    // Message boxes carry the title of the window they belong to (the main
+    // window's, with the program's name and version).
+    const QWidget* owner = m_parent ? m_parent->window() : nullptr;
+    box.setWindowTitle(owner ? owner->windowTitle() : QApplication::applicationName());
     // Texts may carry what a controller sent; never interpret them as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
@@ -71,9 +78,19 @@ void QtServices::sleep(int milliseconds) {
 
 OpenResult QtServices::openFile(const QString& path) {
     if (!QFileInfo::exists(path)) return OpenResult::Failed;
-    // The desktop's opener (xdg-open on Linux) fails when no application is
-    // registered for the file's type.
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // The desktop's opener reports success as soon as it has started, even
+    // when nothing can show the file; so the application is looked up in the
+    // desktop's associations first and started directly.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    const auto application = applicationFor(QStringList{type.name()} + type.aliases(), XdgFolders::fromEnvironment());
+    if (!application) return OpenResult::NoApplication;
+    const QStringList command = commandFor(*application, path);
+    if (command.isEmpty()) return OpenResult::Failed;
+    return QProcess::startDetached(command.front(), command.mid(1)) ? OpenResult::Opened : OpenResult::Failed;
+#else
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path)) ? OpenResult::Opened : OpenResult::NoApplication;
+#endif
 }
 
 OpenResult QtServices::openUrl(const QString& url) {

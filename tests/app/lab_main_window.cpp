@@ -5,6 +5,7 @@
 // its reply carries. Exits 77 (a skip for CTest) outside the lab.
 
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QtTest>
 #include <map>
@@ -37,8 +38,10 @@ std::map<QString, DeviceGridModel::Row> expectedRows() {
         row[DeviceGridModel::ColIP] = QString::fromStdString(vantrel::model::ipText(rec.CurrentIP));
         row[DeviceGridModel::ColFirmware] = shown(rec.Firmware);
         row[DeviceGridModel::ColTemperature] =
-            vantrel::model::isBootloader(rec) ? QString()
-                                              : QString::fromStdString(vantrel::model::temperatureText(rec.Temperature));
+            vantrel::model::isBootloader(rec)
+                ? QString()
+                : QString::fromStdString(vantrel::model::temperatureText(
+                      rec.Temperature, QLocale().decimalPoint().toStdString())); // the window writes the user's separator
         rows[row[DeviceGridModel::ColIP]] = row;
     }
     return rows;

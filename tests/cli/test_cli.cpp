@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QTest>
 #include <QTimer>
 
@@ -270,6 +271,24 @@ private slots:
                           kDegree + "C / 113.5" + kDegree + "F\n");
         QCOMPARE(cli::csvField("a\nb"), "\"a\nb\"");
         QCOMPARE(cli::controllersCsv({}), "Model,Nickname,IP,Firmware,Temperature\n");
+    }
+
+    // The readable table writes temperatures as the user's locale does; CSV and
+    // JSON, which scripts read, keep "." whatever the locale.
+    void temperatureSeparatorByFormat() {
+        const model::TNodaluxCtrl c = decoded(currentReply(currentController({10, 77, 1, 2}, u"Stage")));
+        const QString point = "45.3" + kDegree + "C / 113.5" + kDegree + "F";
+        const QString comma = "45,3" + kDegree + "C / 113,5" + kDegree + "F";
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString table = cli::controllersTable({c});
+        const QString csv = cli::controllersCsv({c});
+        const QByteArray json = cli::controllersJson({c});
+        QLocale::setDefault(QLocale::c());
+        QVERIFY2(table.contains(comma), qPrintable(table));
+        QVERIFY2(csv.contains(point) && !csv.contains(comma), qPrintable(csv));
+        const QJsonArray parsed = QJsonDocument::fromJson(json).array();
+        QCOMPARE(parsed.at(0)[QStringLiteral("grid")][QStringLiteral("Temperature")].toString(), point);
+        QVERIFY(cli::controllersTable({c}).contains(point)); // in the C locale
     }
 
     void tableShowsNoControlCharacters() {

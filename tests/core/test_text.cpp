@@ -25,6 +25,13 @@ TEST(Text, TemperatureTexts) {
     EXPECT_NE(temperatureText(453).find("\xC2\xB0" "C"), std::string::npos);
 }
 
+TEST(Text, TemperatureWithTheWindowsSeparator) {
+    // A window passes the user's separator; it replaces the '.' of both decimals.
+    EXPECT_EQ(temperatureText(453, ","), "45,3\u00B0C / 113,5\u00B0F");
+    EXPECT_EQ(temperatureText(65525, ","), "-1,0\u00B0C / 30,2\u00B0F");
+    EXPECT_EQ(temperatureText(0xFFFF, ","), "N/A");
+}
+
 TEST(Text, TemperatureIgnoresTheProcessLocale) {
     // The toolkit switches the C library to the user's locale; a locale with a
     // decimal comma must not change the grid text.

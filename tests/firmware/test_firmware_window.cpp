@@ -254,8 +254,8 @@ private slots:
                "device LEDs indicate bootload mode."
             << int(ui::MessageKind::Plain);
         QTest::newRow("broken") << int(FirmwareUploadResult::ConnectionBroken)
-                                << "Error Sending File\r\rThe connection to the device broke before the whole file "
-                                   "was sent. Connection reset."
+                                << "Error Sending File\r\rThe connection to the device broke before the upload was "
+                                   "complete. Connection reset."
                                 << int(ui::MessageKind::Error);
         QTest::newRow("stalled") << int(FirmwareUploadResult::Stalled)
                                  << "Error Sending File\r\rThe device stopped taking data before the whole file was "

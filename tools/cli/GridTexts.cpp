@@ -10,8 +10,8 @@ QStringList gridColumnNames() {
             QStringLiteral("Temperature")};
 }
 
-GridTexts gridTexts(const model::TNodaluxCtrl& record) {
-    const model::GridTexts texts = model::gridTexts(record);
+GridTexts gridTexts(const model::TNodaluxCtrl& record, const QString& decimalSeparator) {
+    const model::GridTexts texts = model::gridTexts(record, decimalSeparator.toStdString());
     return {tools::toQString(texts.model), tools::toQString(texts.nickname), QString::fromStdString(texts.ip),
             tools::toQString(texts.firmware), QString::fromStdString(texts.temperature)};
 }

@@ -24,6 +24,7 @@ struct GridTexts {
 // The grid's column titles, in column order.
 QStringList gridColumnNames();
 
-GridTexts gridTexts(const model::TNodaluxCtrl& record);
+// `decimalSeparator` is written in the temperature ("." for files and scripts).
+GridTexts gridTexts(const model::TNodaluxCtrl& record, const QString& decimalSeparator = QStringLiteral("."));
 
 } // namespace vantrel::cli

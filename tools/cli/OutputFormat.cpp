@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -80,8 +81,8 @@ QByteArray jsonLines(const QList<QJsonObject>& objects) {
     return out;
 }
 
-QStringList gridRow(const model::TNodaluxCtrl& c) {
-    const auto columns = gridTexts(c).columns();
+QStringList gridRow(const model::TNodaluxCtrl& c, const QString& decimalSeparator = QStringLiteral(".")) {
+    const auto columns = gridTexts(c, decimalSeparator).columns();
     return QStringList(columns.begin(), columns.end());
 }
 
@@ -106,8 +107,10 @@ std::vector<model::TNodaluxCtrl> controllersByAddress(const model::ControllerLis
 
 QString controllersTable(const std::vector<model::TNodaluxCtrl>& controllers) {
     QList<QStringList> rows;
+    // Read by people: temperatures as the user's locale writes them.
+    const QString separator = QLocale().decimalPoint();
     for (const auto& c : controllers) {
-        QStringList row = gridRow(c);
+        QStringList row = gridRow(c, separator);
         for (QString& cell : row) cell = printable(cell);
         rows.append(row);
     }

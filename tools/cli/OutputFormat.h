@@ -19,7 +19,8 @@ std::vector<model::TNodaluxCtrl> controllersByAddress(const model::ControllerLis
 
 // The grid columns padded to their widest text, then "Found %d Device(s)".
 // Control characters in device-supplied texts are shown as U+FFFD, so that a
-// nickname cannot steer the terminal.
+// nickname cannot steer the terminal. Temperatures are written with the
+// locale's decimal separator; JSON and CSV always write ".".
 QString controllersTable(const std::vector<model::TNodaluxCtrl>& controllers);
 
 // A JSON array, one object per controller on a line of its own: every record
