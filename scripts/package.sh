@@ -7,10 +7,13 @@
 #   scripts/package.sh                 # then: sudo apt install ./<that path>
 #   VANTREL_PACKAGE_BUILD_DIR=build/pkg scripts/package.sh
 #
-# Needs the packages scripts/install-deps.sh installs (dpkg-dev for the
-# dependencies computed from the binaries, librsvg2-bin for the icons).
+# Installs what is missing first (scripts/install-deps.sh; it asks for sudo
+# when not run as root): among them dpkg-dev for the dependencies computed
+# from the binaries and librsvg2-bin for the icons.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh >&2
 
 build="${VANTREL_PACKAGE_BUILD_DIR:-build/package}"
 jobs=$(nproc 2>/dev/null || echo 2)
