@@ -71,6 +71,19 @@ void NoDevicesHelp::tmrNoReplyTimer() {
     raise();
 }
 
+NoDevicesHelp::Situation NoDevicesHelp::situationOf(const QStringList& addresses, const QStringList& masks,
+                                                    const QStringList& networks, int chosen) {
+    Situation situation;
+    for (int i = 0; i < addresses.size(); ++i) {
+        const Adapter adapter{addresses[i], masks.value(i), networks.value(i)};
+        if (i == chosen)
+            situation.chosen = adapter;
+        else
+            situation.others << adapter;
+    }
+    return situation;
+}
+
 QString NoDevicesHelp::helpText(const Situation& situation) {
     QStringList others;
     for (const Adapter& a : situation.others)

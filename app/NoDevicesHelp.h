@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QLabel;
@@ -36,6 +37,10 @@ public:
         QList<Adapter> others; // the PC's other listed adapters
     };
     using SituationSource = std::function<Situation()>;
+    // The situation of the listed adapters (same index in the three lists),
+    // the one at `chosen` being the adapter the search went out through.
+    static Situation situationOf(const QStringList& addresses, const QStringList& masks,
+                                 const QStringList& networks, int chosen);
 
     explicit NoDevicesHelp(QWidget* parent = nullptr);
 

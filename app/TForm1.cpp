@@ -1,4 +1,5 @@
 #include "app/TForm1.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -183,17 +184,9 @@ void TForm1::buildNetworkDevicesTab() {
     pnlNoDevicesHelp = new NoDevicesHelp(page);
     pnlNoDevicesHelp->setGeometry(kNoDevicesHelpRect);
     pnlNoDevicesHelp->setSituationSource([this] {
-        NoDevicesHelp::Situation situation;
-        const int chosen = comboNetAdapter->currentIndex();
-        for (int i = 0; i < AdapterNetworks.size(); ++i) {
-            const NoDevicesHelp::Adapter adapter{comboNetAdapter->itemText(i), AdapterMasks.value(i),
-                                                 AdapterNetworks.value(i)};
-            if (i == chosen)
-                situation.chosen = adapter;
-            else
-                situation.others << adapter;
-        }
-        return situation;
+        QStringList addresses;
+        for (int i = 0; i < AdapterNetworks.size(); ++i) addresses << comboNetAdapter->itemText(i);
+        return NoDevicesHelp::situationOf(addresses, AdapterMasks, AdapterNetworks, comboNetAdapter->currentIndex());
     });
 }
 
