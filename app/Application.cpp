@@ -47,6 +47,9 @@ QString describe(const QObject* receiver) {
 void identifyApplication(const Branding& edition) {
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QCoreApplication::setApplicationVersion(edition.versionText());
+    // The menu entry's name, so the desktop matches windows to their entry;
+    // unlike a display name it does not change any window's title.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.qorvana.vantrel"));
 }
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -15,8 +15,10 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
 #include <span>
 
+#include "app/NoDevicesHelp.h"
 #include "config/NodaluxAdvanced.h"
 #include "config/NodaluxConfig.h"
 #include "diagnostics/AboutWindows.h"
@@ -34,6 +36,7 @@
 #include "protocol/PollReply.h"
 #include "protocol/TestPackets.h"
 #include "ui/Services.h"
+#include "ui/UserSettings.h"
 
 namespace vantrel::app {
 
@@ -55,6 +58,7 @@ constexpr QRect kAutoPollTimeRect{152, 14, 65, 22};
 constexpr QPoint kAutoPollCheckPos{239, 15};
 constexpr QRect kDiagnosticGridRect{0, 54, 737, 403};
 constexpr QRect kDevicesLabelRect{588, 520, 149, 33};
+constexpr QRect kNoDevicesHelpRect{60, 100, 617, 300}; // over the empty grid, under its header
 constexpr std::array<int, DeviceGridModel::ColumnCount> kColumnWidths{150, 160, 150, 150, 125};
 
 constexpr int kNetworkDevicesTab = 0;
@@ -112,6 +116,14 @@ TForm1::TForm1(const Branding& branding, ui::Services& services, net::AdapterPro
 
     connect(&m_endpoint, &net::UdpEndpoint::datagramReceived, this,
             [this](const QByteArray& bytes, const QHostAddress&) { IdUDPServer1UDPRead(bytes); });
+
+    // The no-controllers help goes as soon as the grid shows a controller.
+    const auto dismissHelpWhenListed = [this] {
+        if (m_gridModel.rowCount() > 0) pnlNoDevicesHelp->dismiss();
+    };
+    connect(&m_gridModel, &QAbstractItemModel::rowsInserted, this, dismissHelpWhenListed);
+    connect(&m_gridModel, &QAbstractItemModel::modelReset, this, dismissHelpWhenListed);
+    connect(&m_gridModel, &QAbstractItemModel::layoutChanged, this, dismissHelpWhenListed);
 
     FormCreate();
 }
@@ -171,6 +183,14 @@ void TForm1::buildNetworkDevicesTab() {
     connect(Network_Grid, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { Network_GridCellDblClick(index.row()); });
     for (int c = 0; c < DeviceGridModel::ColumnCount; ++c) Network_Grid->setColumnWidth(c, kColumnWidths[c]);
+
+    pnlNoDevicesHelp = new NoDevicesHelp(page);
+    pnlNoDevicesHelp->setGeometry(kNoDevicesHelpRect);
+    pnlNoDevicesHelp->setSituationSource([this] {
+        QStringList addresses;
+        for (int i = 0; i < AdapterNetworks.size(); ++i) addresses << comboNetAdapter->itemText(i);
+        return NoDevicesHelp::situationOf(addresses, AdapterMasks, AdapterNetworks, comboNetAdapter->currentIndex());
+    });
 }
 
 void TForm1::buildDiagnosticsTab() {
@@ -290,7 +310,7 @@ void TForm1::UpdateNetInterfaces() {
         const bool found = comboNetAdapter->count() > 0;
         Net_Search->setEnabled(found);
         if (!found) comboNetAdapter->addItem(QString::fromLatin1(kNoneFound));
-        comboNetAdapter->setCurrentIndex(0);
+        comboNetAdapter->setCurrentIndex(std::max(rememberedAdapterIndex(), 0));
     }
     comboNetAdapter->update();
     RebindIP();
@@ -311,9 +331,27 @@ void TForm1::failBind() {
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
+int TForm1::rememberedAdapterIndex() const {
+    if (!m_settings || m_settings->adapter().isEmpty() || AdapterNetworks.isEmpty()) return -1;
+    return comboNetAdapter->findText(m_settings->adapter(), Qt::MatchExactly);
+}
+
+void TForm1::setUserSettings(ui::UserSettings* settings) {
+    m_settings = settings;
+    if (!m_settings) return;
+    if (const auto interval = m_settings->autoPollInterval(kAutoPollMin, kAutoPollMax)) {
+        numAutoPollTime->setValue(*interval);
+        AutoPollTimer->setInterval(*interval);
+    }
+}
+
 void TForm1::btnRefreshClick() { UpdateNetInterfaces(); }
 
-void TForm1::comboNetAdapterChange() { RebindIP(); }
+void TForm1::comboNetAdapterChange() {
+    // The user's choice is remembered for the next start (not "None Found").
+    if (m_settings && !AdapterNetworks.isEmpty()) m_settings->setAdapter(comboNetAdapter->currentText());
+    RebindIP();
+}
 
 // --- search and grid ----------------------------------------------------------------
 
@@ -326,6 +364,7 @@ void TForm1::clearDevices() {
     m_controllers.clear();
     m_gridModel.clear();
     setDevicesLabel();
+    pnlNoDevicesHelp->dismiss();
 }
 
 void TForm1::setDevicesLabel() {
@@ -335,7 +374,8 @@ void TForm1::setDevicesLabel() {
 void TForm1::SearchDevices(bool SupressError) {
     clearDevices();
     const protocol::Bytes poll = protocol::buildPoll();
-    SendNetworkPacket(QString::fromLatin1(net::kLimitedBroadcast), net::toByteArray(poll), SupressError);
+    if (SendNetworkPacket(QString::fromLatin1(net::kLimitedBroadcast), net::toByteArray(poll), SupressError))
+        pnlNoDevicesHelp->searchStarted();
 }
 
 void TForm1::Net_SearchClick() { SearchDevices(false); }
@@ -459,7 +499,10 @@ void TForm1::checkBoxAutoPollChange() {
         AutoPollTimer->stop();
 }
 
-void TForm1::numAutoPollTimeChange() { AutoPollTimer->setInterval(numAutoPollTime->value()); }
+void TForm1::numAutoPollTimeChange() {
+    AutoPollTimer->setInterval(numAutoPollTime->value());
+    if (m_settings) m_settings->setAutoPollInterval(numAutoPollTime->value());
+}
 
 void TForm1::AutoPollTimerTimer() { SearchDevices(true); }
 

@@ -28,7 +28,8 @@ class QTimer;
 
 namespace vantrel::ui {
 class Services;
-}
+class UserSettings;
+} // namespace vantrel::ui
 namespace vantrel::net {
 class AdapterProvider;
 class UdpEndpoint;
@@ -50,6 +51,8 @@ class TAboutWinBrand4;
 } // namespace vantrel::diagnostics
 
 namespace vantrel::app {
+
+class NoDevicesHelp;
 
 inline constexpr const char* kNoneFound = "None Found";
 inline constexpr const char* kBindFailedText = "Could not bind network port. Maybe another instance is running already?";
@@ -90,6 +93,12 @@ public:
     const Windows& windows() const { return m_windows; }
     const Branding& branding() const { return m_branding; }
 
+    // The user's remembered choices (outlive the window; null: nothing is
+    // remembered). Set before the window is shown: start-up chooses the
+    // adapter used last when it is listed, and takes the auto-poll interval.
+    void setUserSettings(ui::UserSettings* settings);
+    ui::UserSettings* userSettings() const { return m_settings; }
+
     // --- controls (objectName = member name) ---------------------------------
     QTabWidget* tabControl1 = nullptr;
     QWidget* NetworkDevices = nullptr;
@@ -108,6 +117,7 @@ public:
     QLabel* DevicesLabel = nullptr;
     QTimer* AutoPollTimer = nullptr;
     QLabel* LogoImage = nullptr; // created by FormShow
+    NoDevicesHelp* pnlNoDevicesHelp = nullptr; // over the grid when a search finds nothing
 
     // --- state ---------------------------------------------------------------
     int SortColumn = kDefaultSortColumn;
@@ -201,11 +211,14 @@ private:
     // Adds an accepted record: list, row map and a grid row at its sorted place.
     void addController(model::TNodaluxCtrl record);
     void failBind();
+    // The adapter the user chose last, when it is among the listed items; -1 otherwise.
+    int rememberedAdapterIndex() const;
 
     Branding m_branding;
     ui::Services& m_services;
     net::AdapterProvider& m_adapters;
     net::UdpEndpoint& m_endpoint;
+    ui::UserSettings* m_settings = nullptr;
     Windows m_windows;
 
     model::ControllerList m_controllers;

@@ -33,6 +33,7 @@ TForm1::Windows createWindows(TForm1& form, ui::Services& services) {
     w.AboutWinBrand4 = made(new diagnostics::TAboutWinBrand4(version, &form), "AboutWinBrand4");
     w.NodaluxConfig->setAdvancedWindows(w.NodaluxAdv, w.NodaluxAdvRGB);
     w.NodaluxConfig->setRecordSource([&form] { return form.selectedRecord(); });
+    w.TCPFirmware->setUserSettings(form.userSettings());
     w.TCPFirmware->setControllerSource([&form]() -> std::optional<firmware::FirmwareTarget> {
         const model::TNodaluxCtrl* record = form.selectedRecord();
         if (!record) return std::nullopt;

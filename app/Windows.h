@@ -11,7 +11,8 @@ namespace vantrel::app {
 
 // Creates the windows above with `form` as their owner, joins the
 // configuration window to its two advanced windows and, like the firmware
-// window, to the selected controller, and hands them all to `form`. `services` outlives them.
+// window, to the selected controller, gives the firmware window `form`'s user
+// settings (set them first), and hands them all to `form`. `services` outlives them.
 TForm1::Windows createWindows(TForm1& form, ui::Services& services);
 
 } // namespace vantrel::app

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "net/TcpFirmwareUpload.h"
 #include "net/Datagrams.h"
 #include "ui/Services.h"
+#include "ui/UserSettings.h"
 
 namespace vantrel::firmware {
 
@@ -143,9 +145,12 @@ void TTCPFirmware::FormShow() {
 }
 
 void TTCPFirmware::FileOpenBtnClick() {
-    const QString path =
-        m_services.chooseOpenFile(QString::fromLatin1(kFileDialogCaption), QString::fromLatin1(kFileFilter));
-    if (!path.isEmpty()) FileDisplay->setText(path);
+    const QString start = m_settings ? ui::UserSettings::existingFolder(m_settings->firmwareFolder()) : QString();
+    const QString path = m_services.chooseOpenFile(QString::fromLatin1(kFileDialogCaption),
+                                                   QString::fromLatin1(kFileFilter), start);
+    if (path.isEmpty()) return;
+    FileDisplay->setText(path);
+    if (m_settings) m_settings->setFirmwareFolder(QFileInfo(path).absolutePath());
 }
 
 QString TTCPFirmware::GetFileName(const QString& path) {

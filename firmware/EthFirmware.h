@@ -27,6 +27,7 @@ class QPushButton;
 
 namespace vantrel::ui {
 class Services;
+class UserSettings;
 }
 namespace vantrel::model {
 struct TNodaluxCtrl;
@@ -106,6 +107,9 @@ public:
     void setControllerSource(ControllerSource source) { m_source = std::move(source); }
     // The controller the window serves now (taken when it was last shown).
     const std::optional<FirmwareTarget>& target() const { return m_target; }
+    // Where "Browse" starts (the folder of the file chosen last) and what it
+    // remembers; without it the dialog opens in the current folder.
+    void setUserSettings(ui::UserSettings* settings) { m_settings = settings; }
 
     // --- controls (objectName = member name) ---------------------------------
     QPushButton* FileOpenBtn = nullptr;
@@ -144,6 +148,7 @@ private:
     std::optional<QByteArray> readFirmwareFile();
 
     ui::Services& m_services;
+    ui::UserSettings* m_settings = nullptr;
     ControllerSource m_source;
     std::optional<FirmwareTarget> m_target;
     bool m_sending = false;

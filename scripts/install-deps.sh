@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev     # Qt 6 Widgets, Network, Test
   iproute2                                      # the network lab (ip netns, veth)
   xvfb xauth imagemagick poppler-utils          # screenshots and guide previews
+  dpkg-dev librsvg2-bin                         # the Debian package: dependencies, icons
+  lintian desktop-file-utils appstream          # the package's checks
   fonts-dejavu-core
   locales                                       # a decimal-comma locale for the locale tests
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds everything and runs
 # every test (unit, window, network lab when run as root, and a short bounded
-# run of every fuzz target). Exits non-zero when anything fails.
+# run of every fuzz target), then builds the Debian package and checks it.
+# Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +19,7 @@ echo "== build the fuzz targets (clang, address and undefined sanitizers) and ru
 cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs"
 ctest --preset fuzz --timeout 600
+
+echo "== build the Debian package (Release, no tests) and check it"
+deb=$(scripts/package.sh | tail -n 1)
+scripts/check-package.sh "$deb"

@@ -99,8 +99,8 @@ OpenResult QtServices::openUrl(const QString& url) {
     return QDesktopServices::openUrl(parsed) ? OpenResult::Opened : OpenResult::NoApplication;
 }
 
-QString QtServices::chooseOpenFile(const QString& caption, const QString& filter) {
-    return QFileDialog::getOpenFileName(m_parent, caption, QString(), qtFileFilter(filter));
+QString QtServices::chooseOpenFile(const QString& caption, const QString& filter, const QString& startFolder) {
+    return QFileDialog::getOpenFileName(m_parent, caption, startFolder, qtFileFilter(filter));
 }
 
 QString qtFileFilter(const QString& filter) {

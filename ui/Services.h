@@ -40,8 +40,10 @@ public:
     virtual OpenResult openUrl(const QString& url) = 0;
 
     // A file-open dialog; empty when the user cancelled. `filter` in Qt's form
-    // ("Label (*.ext)") or as "Label|*.ext" pairs.
-    virtual QString chooseOpenFile(const QString& caption, const QString& filter) = 0;
+    // ("Label (*.ext)") or as "Label|*.ext" pairs. It opens in `startFolder`,
+    // or in the current folder when that is empty.
+    virtual QString chooseOpenFile(const QString& caption, const QString& filter,
+                                   const QString& startFolder = QString()) = 0;
 };
 
 } // namespace vantrel::ui

@@ -1,9 +1,12 @@
 // Renders the user guide (Markdown) into the PDF that the program carries as
 // its "Guide" resource. Runs at build time, without a display:
-//   guidepdf <guide.md> <out.pdf> <image folder> [<version>]
+//   guidepdf <guide.md> <out.pdf> <image folder>[:<image folder>...] [<version>]
 //
-// - Images written as ![text](path) are read from <image folder>/path; a
-//   missing image fails the build.
+// - Images written as ![text](path) are read from the first image folder
+//   that holds path; a missing image fails the build. An image keeps the
+//   size it has on a screen; one named name@2x.png is drawn at twice the
+//   screen's density (half its pixel size), and one wider than the text is
+//   scaled down to the text's width.
 // - Every level-1 heading after the first starts a new page; the first page
 //   is the cover.
 // - A paragraph that reads [[contents]] becomes the list of chapters (the
@@ -29,6 +32,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -56,6 +60,7 @@ const QColor kSubHeadingColour(0x1d, 0x2b, 0x3a);
 const QColor kTableHeaderColour(0xe3, 0xf1, 0xf3);
 const QColor kFooterColour(0x60, 0x60, 0x60);
 const QString kContentsMarker = QStringLiteral("[[contents]]");
+const QString kDoubleDensitySuffix = QStringLiteral("@2x");
 
 int fail(const char* what, const QString& detail) {
     std::fprintf(stderr, "guidepdf: %s %s\n", what, qPrintable(detail));
@@ -74,8 +79,19 @@ void relayout(QTextDocument& doc) {
     (void)doc.documentLayout()->documentSize();
 }
 
-// Loads every image the guide names from the image folder; false when one is missing.
-bool loadImages(QTextDocument& doc, const QDir& folder, QString& missing) {
+// The first of `folders` that holds `name`; empty when none does.
+QString findImage(const QStringList& folders, const QString& name) {
+    for (const QString& folder : folders) {
+        const QString path = QDir(folder).filePath(name);
+        if (QFileInfo::exists(path)) return path;
+    }
+    return {};
+}
+
+// Loads every image the guide names from the image folders, sized for a page
+// whose text is `maxWidth` wide (in the layout's screen pixels); false when
+// one is missing.
+bool loadImages(QTextDocument& doc, const QStringList& folders, qreal maxWidth, QString& missing) {
     struct Found {
         int position;
         int length;
@@ -90,14 +106,17 @@ bool loadImages(QTextDocument& doc, const QDir& folder, QString& missing) {
         }
     for (Found& image : found) {
         const QString name = image.format.name();
-        const QImage picture(folder.filePath(name));
+        const QString path = findImage(folders, name);
+        const QImage picture(path);
         if (picture.isNull()) {
-            missing = folder.filePath(name);
+            missing = path.isEmpty() ? name : path;
             return false;
         }
         doc.addResource(QTextDocument::ImageResource, QUrl(name), picture);
-        image.format.setWidth(picture.width());
-        image.format.setHeight(picture.height());
+        const qreal density = QFileInfo(name).completeBaseName().endsWith(kDoubleDensitySuffix) ? 2.0 : 1.0;
+        const qreal fit = std::min(1.0, maxWidth * density / picture.width());
+        image.format.setWidth(picture.width() * fit / density);
+        image.format.setHeight(picture.height() * fit / density);
         QTextCursor cursor(&doc);
         cursor.setPosition(image.position);
         cursor.setPosition(image.position + image.length, QTextCursor::KeepAnchor);
@@ -186,7 +205,9 @@ void breakBeforeChapters(QTextDocument& doc) {
     }
 }
 
-// Moves a heading that would stand alone at the foot of a page to the next page.
+// Moves a heading that would stand alone at the foot of a page to the next
+// page: one in the page's last part, and one whose next block (a picture)
+// does not fit under it.
 void keepHeadingsWithTheirText(QTextDocument& doc) {
     const qreal pageHeight = doc.pageSize().height();
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
@@ -194,7 +215,14 @@ void keepHeadingsWithTheirText(QTextDocument& doc) {
         if (format.headingLevel() < 2 || format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
         const qreal top = doc.documentLayout()->blockBoundingRect(block).top();
         const qreal onPage = top - std::floor(top / pageHeight) * pageHeight;
-        if (onPage > pageHeight * (1.0 - kKeepWithNextFraction)) {
+        const QTextBlock next = block.next();
+        bool nextMoves = false;
+        if (next.isValid() && !QTextCursor(next).currentTable()) {
+            const QRectF box = doc.documentLayout()->blockBoundingRect(next);
+            const int lastPage = static_cast<int>(std::floor((box.bottom() - kPageSeamTolerance) / pageHeight));
+            nextMoves = box.height() < pageHeight / 2 && lastPage > pageOf(doc, block);
+        }
+        if (onPage > pageHeight * (1.0 - kKeepWithNextFraction) || nextMoves) {
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             QTextCursor(block).setBlockFormat(format);
             relayout(doc);
@@ -255,14 +283,14 @@ int main(int argc, char** argv) {
 
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        std::fprintf(stderr, "usage: guidepdf <guide.md> <out.pdf> <image folder> [<version>]\n");
+        std::fprintf(stderr, "usage: guidepdf <guide.md> <out.pdf> <image folder>[:<image folder>...] [<version>]\n");
         return 2;
     }
     QFile input(args.at(1));
     if (!input.open(QIODevice::ReadOnly)) return fail("cannot read", args.at(1));
     QString markdown = QString::fromUtf8(input.readAll());
     if (args.size() > 4) markdown.replace(QStringLiteral("{{version}}"), args.at(4));
-    const QDir images(args.at(3));
+    const QStringList imageFolders = args.at(3).split(QLatin1Char(':'), Qt::SkipEmptyParts);
 
     QPdfWriter writer(args.at(2));
     writer.setResolution(kResolution);
@@ -277,14 +305,14 @@ int main(int argc, char** argv) {
     body.setPointSizeF(kBodyPointSize);
     doc.setDefaultFont(body);
     doc.setMarkdown(markdown);
-    QString missing;
-    if (!loadImages(doc, images, missing)) return fail("cannot read image", missing);
-
     // Lay the text out in the page's printable area (in the writer's device
     // units), leaving a strip at the bottom for the page number.
     const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
     const qreal footer = kFooterMm / kMmPerInch * writer.resolution();
     const QSizeF textArea(page.width(), page.height() - footer);
+    QString missing;
+    if (!loadImages(doc, imageFolders, textArea.width() * kScreenDpi / writer.resolution(), missing))
+        return fail("cannot read image", missing);
     doc.documentLayout()->setPaintDevice(&writer);
     doc.setPageSize(textArea);
     doc.setDocumentMargin(0);

@@ -18,6 +18,7 @@
 #include "FirmwareFixture.h"
 #include "firmware/EthFirmware.h"
 #include "ui/QtServices.h"
+#include "ui/UserSettings.h"
 #include "ui/testing/ScriptedServices.h"
 
 using namespace vantrel;
@@ -128,6 +129,44 @@ private slots:
         // The production dialog gets the filter in its own form.
         QCOMPARE(ui::qtFileFilter(QStringLiteral("Firmware Hex File|*.hex")),
                  QStringLiteral("Firmware Hex File (*.hex)"));
+    }
+
+    // Browse opens where the last firmware file was chosen, also in the next
+    // run of the program; a folder that has gone opens the current folder.
+    void browseStartsInTheFolderOfTheFileChosenLast() {
+        QTemporaryDir config;
+        const QString settingsFile = config.filePath(QStringLiteral("vantrel/vantrel.conf"));
+        {
+            Rig rig;
+            ui::UserSettings settings(settingsFile);
+            rig.window.setUserSettings(&settings);
+            rig.services.queueFileChoice(path(QStringLiteral("MkII/Nodalux16-V1.4.hex")));
+            QTest::mouseClick(find<QPushButton>(rig.window, "FileOpenBtn"), Qt::LeftButton);
+            QCOMPARE(rig.services.fileDialogs.front().startFolder, QString()); // nothing remembered yet
+            // A cancelled dialog remembers nothing.
+            QTest::mouseClick(find<QPushButton>(rig.window, "FileOpenBtn"), Qt::LeftButton);
+            QCOMPARE(rig.services.fileDialogs.at(1).startFolder, path(QStringLiteral("MkII")));
+        }
+        {
+            Rig rig; // the next run
+            ui::UserSettings settings(settingsFile);
+            rig.window.setUserSettings(&settings);
+            QTest::mouseClick(find<QPushButton>(rig.window, "FileOpenBtn"), Qt::LeftButton);
+            QCOMPARE(rig.services.fileDialogs.front().startFolder, path(QStringLiteral("MkII")));
+            QCOMPARE(find<QLineEdit>(rig.window, "FileDisplay")->text(), QString());
+        }
+        QTemporaryDir gone;
+        const QString goneFolder = gone.path();
+        {
+            ui::UserSettings settings(settingsFile);
+            settings.setFirmwareFolder(goneFolder);
+        }
+        gone.remove();
+        Rig rig;
+        ui::UserSettings settings(settingsFile);
+        rig.window.setUserSettings(&settings);
+        QTest::mouseClick(find<QPushButton>(rig.window, "FileOpenBtn"), Qt::LeftButton);
+        QCOMPARE(rig.services.fileDialogs.front().startFolder, QString());
     }
 
     void fileNameIsTheTextAfterTheLastSeparator_data() {

@@ -15,8 +15,12 @@ constexpr int kStopGraceMs = 3000;
 const QString kIp = QStringLiteral("ip");
 const QRegularExpression kReady(QStringLiteral("^(nodalux-sim: )?ready\\b"));
 
+QStringList inNamespace(const QString& ns, const QString& program, const QStringList& args) {
+    return QStringList{QStringLiteral("netns"), QStringLiteral("exec"), ns, program} + args;
+}
+
 QStringList onLan(const Lab& lab, const QString& program, const QStringList& args) {
-    return QStringList{QStringLiteral("netns"), QStringLiteral("exec"), lab.lanNamespace, program} + args;
+    return inNamespace(lab.lanNamespace, program, args);
 }
 
 } // namespace
@@ -30,6 +34,10 @@ Lab Lab::fromEnvironment() {
     lab.hosts = env.value(QStringLiteral("VANTREL_LAB_HOSTS")).toInt();
     lab.simPath = env.value(QStringLiteral("VANTREL_SIM"));
     lab.cliPath = env.value(QStringLiteral("VANTREL_CLI"));
+    lab.appPath = env.value(QStringLiteral("VANTREL_APP"));
+    lab.otherNamespace = env.value(QStringLiteral("VANTREL_LAB_OTHER_NS"));
+    lab.otherPcAddress = env.value(QStringLiteral("VANTREL_LAB_PCX_IP"));
+    lab.otherAddress = env.value(QStringLiteral("VANTREL_LAB_OTHER_IP"));
     lab.inLab = !lab.lanNamespace.isEmpty() && !lab.pcAddress.isEmpty();
     return lab;
 }
@@ -48,13 +56,13 @@ QString Lab::missing(bool needsCli) const {
 
 SimProcess::~SimProcess() { stop(); }
 
-bool SimProcess::start(const Lab& lab, const QStringList& args, int timeoutMs, QString& error) {
+bool SimProcess::start(const Lab& lab, const QStringList& args, int timeoutMs, QString& error, const QString& ns) {
     stop();
     m_process = std::make_unique<QProcess>();
     // It announces "ready" on either stream ("nodalux-sim: ready: 15 controllers").
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     // "ip netns exec" replaces itself with the simulator, so terminate() reaches it.
-    m_process->start(kIp, onLan(lab, lab.simPath, args));
+    m_process->start(kIp, inNamespace(ns.isEmpty() ? lab.lanNamespace : ns, lab.simPath, args));
     if (!m_process->waitForStarted(timeoutMs)) {
         error = QStringLiteral("nodalux-sim did not start: ") + m_process->errorString();
         return false;

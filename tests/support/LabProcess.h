@@ -21,6 +21,11 @@ struct Lab {
     int hosts = 0;
     QString simPath; // nodalux-sim
     QString cliPath; // vantrel-cli
+    QString appPath; // vantrel (VANTREL_APP), for tests that run the program itself
+    // The second segment: the pc's other adapter and the "other" namespace's address.
+    QString otherNamespace;
+    QString otherPcAddress; // 172.31.77.1
+    QString otherAddress;   // 172.31.77.2
     static Lab fromEnvironment();
     // Why the tests cannot run here; empty when they can. Tests that do not
     // run the command line pass false.
@@ -35,9 +40,10 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    // Starts `nodalux-sim args...` on the lan side and waits until it prints
-    // "ready". False, with what it printed in `error`, when it does not.
-    bool start(const Lab& lab, const QStringList& args, int timeoutMs, QString& error);
+    // Starts `nodalux-sim args...` on the lan side (or in the namespace
+    // `ns`) and waits until it prints "ready". False, with what it printed in
+    // `error`, when it does not.
+    bool start(const Lab& lab, const QStringList& args, int timeoutMs, QString& error, const QString& ns = {});
     void stop();
 
 private:

@@ -14,6 +14,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        QTextStream(stdout) << "vantrel-cli " << VANTREL_VERSION_TEXT << "\n";
+        return 0;
+    }
 
     vantrel::net::SystemAdapterProvider adapters;
     vantrel::net::QtUdpEndpoint endpoint;

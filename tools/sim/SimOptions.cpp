@@ -1,6 +1,7 @@
 #include "tools/sim/SimOptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <limits>
 
@@ -52,6 +53,8 @@ std::optional<SimOptions> parseOptions(const QStringList& arguments, QString& er
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     p.addOption(help);
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
+    p.addOption(version);
     p.addOption({QStringLiteral("fleet"),
                  QStringLiteral("Controllers from a fleet file (JSON, see --dump-fleet)."),
                  QStringLiteral("FILE.json")});
@@ -94,6 +97,10 @@ std::optional<SimOptions> parseOptions(const QStringList& arguments, QString& er
     }
     if (p.isSet(help)) {
         helpText = p.helpText();
+        return std::nullopt;
+    }
+    if (p.isSet(version)) {
+        helpText = QStringLiteral("nodalux-sim %1\n").arg(QCoreApplication::applicationVersion());
         return std::nullopt;
     }
     if (!p.positionalArguments().isEmpty()) {

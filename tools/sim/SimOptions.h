@@ -3,6 +3,7 @@
 //   nodalux-sim [--fleet FILE.json] [--count N] [--first-ip A.B.C.D] [--mask M]
 //               [--log FILE|-] [--upload-dir DIR] [--max-delay-ms MS] [--seed S]
 //               [--dump-fleet] [--diagnostic-every MS] [--sockets shared|per-address]
+//   nodalux-sim --help | --version
 
 #include <QString>
 #include <QStringList>
@@ -34,7 +35,8 @@ struct SimOptions {
 };
 
 // Parses the arguments (the program name first). Nothing, with a message,
-// when they are wrong; `helpText` receives the usage when --help is given.
+// when they are wrong; `helpText` receives the usage when --help is given,
+// the version line with --version.
 std::optional<SimOptions> parseOptions(const QStringList& arguments, QString& error, QString& helpText);
 
 } // namespace vantrel::sim

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     using namespace vantrel::sim;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nodalux-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION_TEXT));
 
     QString error;
     QString help;

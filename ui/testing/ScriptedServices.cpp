@@ -76,8 +76,8 @@ OpenResult ScriptedServices::openUrl(const QString& url) {
     return nextOpenResult();
 }
 
-QString ScriptedServices::chooseOpenFile(const QString& caption, const QString& filter) {
-    fileDialogs.push_back({caption, filter});
+QString ScriptedServices::chooseOpenFile(const QString& caption, const QString& filter, const QString& startFolder) {
+    fileDialogs.push_back({caption, filter, startFolder});
     if (m_files.empty()) {
         ++m_unscripted;
         return {};

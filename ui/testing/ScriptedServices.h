@@ -30,6 +30,7 @@ public:
     struct FileDialog {
         QString caption;
         QString filter;
+        QString startFolder;
     };
     // Runs while a window is "shown"; may work its controls; returns the modal result.
     using ModalHandler = std::function<int(QDialog&)>;
@@ -70,7 +71,8 @@ public:
     void sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
     OpenResult openFile(const QString& path) override;
     OpenResult openUrl(const QString& url) override;
-    QString chooseOpenFile(const QString& caption, const QString& filter) override;
+    QString chooseOpenFile(const QString& caption, const QString& filter,
+                           const QString& startFolder = QString()) override;
 
 private:
     OpenResult nextOpenResult();
