@@ -14,6 +14,7 @@ packages=(
   dpkg-dev librsvg2-bin                         # the Debian package: dependencies, icons
   lintian desktop-file-utils appstream          # the package's checks
   fonts-dejavu-core
+  libxcb1-dev                                   # the window-title test reads titles from the X server
   locales                                       # a decimal-comma locale for the locale tests
 )
 
