@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QFrame>
@@ -575,6 +576,22 @@ void TNodaluxConfig::RefreshLedTypeOptionsV4Below() {
     } else {
         radioRGB->setChecked(true);
     }
+}
+
+void TNodaluxConfig::resetLedGroup() {
+    {
+        const QSignalBlocker quietRgb(radioRGB), quietRgbw(radioRGBW), quietStandard(radioStandard),
+            quietCondensed(radioCondensed);
+        radioRGB->setChecked(true);
+        radioStandard->setChecked(true);
+    }
+    radioSlow->setChecked(true);
+    radioCondensed->setText(QStringLiteral("Condensed"));
+    setLedTypeEnabled(true);
+    setModeRadiosEnabled(true);
+    setSpeedControls(true, true);
+    setClockEnabled(true);
+    trackClockSpeed->setRange(0, kClockPositions);
 }
 
 void TNodaluxConfig::trackClockSpeedChange() { ClockSpeedUpdate(); }
