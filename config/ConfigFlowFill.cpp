@@ -148,19 +148,17 @@ void showDmxRows(TNodaluxConfig& w, int rows) {
     setVisible({w.lblDMXOn2, w.lblDMXUniv2}, rows > 1);
 }
 
-// The chip list, then the selection, which runs the chip rule for this chip
-// (and only for it: filling the list runs no rule for the chips before it).
+// The chip list and the selection, then the chip rule once for this chip
+// (filling the list runs no rule for the chips before it). A chip outside the
+// list leaves no selection, and the rule runs for that too.
 void fillChipList(TNodaluxConfig& w, const QStringList& chips, int selected) {
     {
         const QSignalBlocker quiet(w.comboChip);
         w.comboChip->clear();
         w.comboChip->addItems(chips);
+        w.comboChip->setCurrentIndex(selected < chips.size() ? selected : -1);
     }
-    if (w.comboChip->currentIndex() == selected) {
-        w.comboChipChange();
-    } else {
-        w.comboChip->setCurrentIndex(selected); // out of the list: no selection
-    }
+    w.comboChipChange();
 }
 
 // Each slider and edit ends with its own channel's value: the lock is off
@@ -443,10 +441,10 @@ std::optional<FillPlan> fillLegacy(TNodaluxConfig& w, model::TNodaluxCtrl& r, ui
         w.gboxDMX->setVisible(false);
         plan.dmx = false;
     }
-    // No clock speed.
+    // The LED group as designed (see the current family), without a clock speed.
+    w.resetLedGroup();
     setVisible({w.lblClockSpeed, w.trackClockSpeed}, false);
     // Pixel chip: the fixed legacy list for this firmware.
-    w.resetLedGroup();
     QStringList chips;
     for (const auto& chip : model::legacyChipList(r.Firmware)) chips << fromU16(chip.name);
     fillChipList(w, chips, r.DriverChip);

@@ -587,6 +587,9 @@ void TNodaluxConfig::resetLedGroup() {
     }
     radioSlow->setChecked(true);
     radioCondensed->setText(QStringLiteral("Condensed"));
+    for (QWidget* w : std::initializer_list<QWidget*>{radioRGB, radioRGBW, lblOutputs, radioStandard, radioCondensed,
+                                                      lblClockSpeed, trackClockSpeed})
+        w->setVisible(true);
     setLedTypeEnabled(true);
     setModeRadiosEnabled(true);
     setSpeedControls(true, true);

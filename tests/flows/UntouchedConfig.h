@@ -8,7 +8,10 @@
 // for every legacy controller). A legacy controller in advanced mode carries
 // start universe and channel 0.
 //
-// The LED type that sizes the layout is the record's (0 RGB, 1 RGBW).
+// The LED type that sizes the layout is the one the window shows: the
+// record's (0 RGB, 1 RGBW). For another code a legacy controller shows RGBW,
+// and a current one the only type its chip takes (RGBW for DriverType 1),
+// else RGB; the packet still carries the record's code.
 
 #include <QByteArray>
 #include <algorithm>
@@ -25,6 +28,14 @@ inline bool isSimpleMode(const vantrel::model::TNodaluxCtrl& r) {
     return isLegacy(r) ? r.SacnUniv != 0 : (r.SimpleConfig & 1U) != 0;
 }
 
+inline bool showsRgbw(const vantrel::model::TNodaluxCtrl& r) {
+    if (r.LedType <= 1) return r.LedType == 1;
+    if (isLegacy(r)) return true;
+    constexpr std::uint8_t kRgbwOnly = 1;
+    return r.DriverChip < r.NumDrivers && r.DriverChip < r.DriverType.size() &&
+           r.DriverType[r.DriverChip] == kRgbwOnly;
+}
+
 // The record an untouched OK leaves behind for the packet.
 inline vantrel::model::TNodaluxCtrl untouchedRecord(vantrel::model::TNodaluxCtrl r) {
     using namespace vantrel;
@@ -37,7 +48,7 @@ inline vantrel::model::TNodaluxCtrl untouchedRecord(vantrel::model::TNodaluxCtrl
     const std::uint16_t universe = legacy ? r.SacnUniv : r.AdvUniv[0];
     const std::uint16_t channel = legacy ? r.SacnChan : r.AdvChan[0];
     const std::int32_t pixels = r.NumNodes[0];
-    const auto layout = model::simpleLayout(universe, channel, pixels, outputs, r.LedType == 1);
+    const auto layout = model::simpleLayout(universe, channel, pixels, outputs, showsRgbw(r));
     for (int i = 0; i < outputs; ++i) {
         const auto k = static_cast<std::size_t>(i);
         r.NumNodes[k] = pixels;

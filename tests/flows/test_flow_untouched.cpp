@@ -3,6 +3,7 @@
 // reports, then the property over a table of controllers of both families,
 // each opened after every other kind.
 
+#include <QGroupBox>
 #include <QLocale>
 #include <QTest>
 #include <algorithm>
@@ -261,6 +262,12 @@ private slots:
     void usersReports_data();
     void usersReports();
     void untouchedOkSendsTheRecord();
+    void valuesTheWindowCannotShowStay_data();
+    void valuesTheWindowCannotShowStay();
+    void ledGroupDoesNotDependOnTheControllerBefore_data();
+    void ledGroupDoesNotDependOnTheControllerBefore();
+    void userChipChangeStillRealignsTheStartChannel_data();
+    void userChipChangeStillRealignsTheStartChannel();
 };
 
 void TestFlowUntouched::usersReports_data() {
@@ -325,6 +332,186 @@ void TestFlowUntouched::untouchedOkSendsTheRecord() {
                                                 .arg(failures.size())
                                                 .arg(checks)
                                                 .arg(failures.mid(0, kShown).join(QString()))));
+}
+
+// Values that a rule of the window, or a control that cannot show them, used
+// to replace on an untouched OK.
+void TestFlowUntouched::valuesTheWindowCannotShowStay_data() {
+    QTest::addColumn<TNodaluxCtrl>("controller");
+
+    // An expandable driver in Normal mode: 4 of 8 outputs in use, which agree
+    // on one order; the other four have another.
+    TNodaluxCtrl expandable = currentController();
+    expandable.NumStrings = 8;
+    expandable.DriverExpandable = {1, 0};
+    for (std::size_t i = 0; i < 8; ++i) expandable.AdvRgbOrder[i] = i < 4 ? 2 : 5;
+    QTest::newRow("orders of outputs out of use") << expandable;
+
+    TNodaluxCtrl unoffered = currentController();
+    unoffered.AdvRgbOrder = {1, 2, 30, 3};
+    QTest::newRow("an order the RGB list does not offer") << unoffered;
+
+    TNodaluxCtrl legacyCode = legacyController(u"V1.4.11");
+    legacyCode.LedType = 2;
+    QTest::newRow("legacy LED type code 2") << legacyCode;
+
+    TNodaluxCtrl currentCode = currentController();
+    currentCode.DriverChip = 1; // RGBW only: shown as RGBW
+    currentCode.LedType = 3;
+    QTest::newRow("LED type code 3") << currentCode;
+
+    TNodaluxCtrl noGrouping = legacyController(u"V1.4.3");
+    noGrouping.SacnUniv = 0;
+    noGrouping.SacnChan = 0;
+    noGrouping.Grouping.fill(3);
+    noGrouping.Brightness.fill(40);
+    QTest::newRow("grouping and intensity below 1.4.4") << noGrouping;
+
+    TNodaluxCtrl advancedBits = currentController();
+    advancedBits.SimpleConfig = 0x38; // advanced, with bits 3 to 5 as reported
+    QTest::newRow("bits of an advanced controller's mode byte") << advancedBits;
+}
+
+void TestFlowUntouched::valuesTheWindowCannotShowStay() {
+    QFETCH(TNodaluxCtrl, controller);
+    FlowRig rig;
+    rig.whileOpen([] {});
+    rig.open(controller);
+    QCOMPARE(rig.sent().size(), 1);
+    COMPARE_BYTES(rig.sent()[0].bytes, untouchedConfig(controller));
+}
+
+namespace {
+
+// What the LED group shows: every control's visibility, enabling, check,
+// caption and selection.
+QStringList ledGroupState(const TNodaluxConfig& w) {
+    QStringList state;
+    for (const QWidget* c : w.gboxLEDs->findChildren<QWidget*>()) {
+        QString line = c->objectName() + (shown(c) ? " shown" : " hidden") + (c->isEnabled() ? " enabled" : " disabled");
+        if (const auto* b = qobject_cast<const QAbstractButton*>(c))
+            line += (b->isChecked() ? " checked " : " clear ") + b->text();
+        if (const auto* l = qobject_cast<const QLabel*>(c)) line += " " + l->text();
+        if (const auto* box = qobject_cast<const QComboBox*>(c))
+            line += QStringLiteral(" %1 of %2").arg(box->currentIndex()).arg(box->count());
+        if (const auto* s = qobject_cast<const QSlider*>(c))
+            line += QStringLiteral(" %1 in %2..%3").arg(s->value()).arg(s->minimum()).arg(s->maximum());
+        state << line;
+    }
+    return state;
+}
+
+// Controllers that leave the LED group in different states.
+QList<TNodaluxCtrl> earlierControllers() {
+    QList<TNodaluxCtrl> before;
+    TNodaluxCtrl fixed = currentController(); // RGBW only, no speed choice
+    fixed.DriverChip = 1;
+    fixed.LedType = 1;
+    before << fixed;
+    TNodaluxCtrl clock = currentController(); // RGB only, clock track, expandable
+    clock.DriverType = {0, 1};
+    clock.DriverSpeed = {4, 0};
+    clock.DriverExpandable = {1, 0};
+    clock.CondensedMode = 1;
+    clock.ProtocolSpeed = 9;
+    before << clock;
+    TNodaluxCtrl fixedFast = currentController(); // condensable, fixed fast
+    fixedFast.DriverSpeed = {2, 0};
+    fixedFast.DriverExpandable = {2, 0};
+    before << fixedFast;
+    TNodaluxCtrl legacy = legacyController(u"V1.4.4", u"Nodalux 16 Long Range"); // SK6812 forced RGBW
+    legacy.DriverChip = 12;
+    legacy.LedType = 1;
+    before << legacy;
+    before << legacyController(u"V1.2.8"); // no speed choice
+    for (int i = 0; i < before.size(); ++i) before[i].CurrentIP[3] = static_cast<std::uint8_t>(100 + i);
+    return before;
+}
+
+} // namespace
+
+void TestFlowUntouched::ledGroupDoesNotDependOnTheControllerBefore_data() {
+    QTest::addColumn<TNodaluxCtrl>("controller");
+    TNodaluxCtrl noDrivers = currentController();
+    noDrivers.NumDrivers = 0;
+    noDrivers.DriverNames.clear();
+    noDrivers.DriverType.clear();
+    noDrivers.DriverSpeed.clear();
+    noDrivers.DriverExpandable.clear();
+    QTest::newRow("a controller with no drivers") << noDrivers;
+    TNodaluxCtrl unknownCodes = currentController();
+    unknownCodes.DriverType = {9, 1};
+    unknownCodes.DriverSpeed = {9, 0};
+    unknownCodes.DriverExpandable = {9, 0};
+    QTest::newRow("a chip of unknown codes") << unknownCodes;
+    TNodaluxCtrl chipBeyond = currentController();
+    chipBeyond.DriverChip = 5; // not in its list
+    QTest::newRow("a chip beyond the driver list") << chipBeyond;
+}
+
+void TestFlowUntouched::ledGroupDoesNotDependOnTheControllerBefore() {
+    QFETCH(TNodaluxCtrl, controller);
+    QStringList first;
+    {
+        FlowRig rig;
+        rig.whileOpen([&] { first = ledGroupState(rig.config); });
+        rig.open(controller);
+    }
+    for (const TNodaluxCtrl& before : earlierControllers()) {
+        FlowRig rig;
+        rig.whileOpen([] {});
+        rig.open(before);
+        QStringList after;
+        rig.whileOpen([&] { after = ledGroupState(rig.config); });
+        rig.open(controller);
+        QCOMPARE(after, first);
+        QCOMPARE(rig.sent().size(), 2);
+        COMPARE_BYTES(rig.sent()[1].bytes, untouchedConfig(controller));
+    }
+}
+
+// The fill leaves the start channel alone, but a chip the user chooses still
+// moves it onto the pixel grid of the LED type that chip sets.
+void TestFlowUntouched::userChipChangeStillRealignsTheStartChannel_data() {
+    QTest::addColumn<TNodaluxCtrl>("controller");
+    QTest::addColumn<int>("chip");
+    QTest::addColumn<QString>("shownBefore");
+    QTest::addColumn<QString>("shownAfter");
+    QTest::addColumn<int>("ledTypeSent");
+    // Channel 4 on the RGB grid; "SK6812" takes RGBW only: 4 becomes 5.
+    QTest::newRow("current, to an RGBW-only chip") << eitherTypeController(0, 4) << 1 << "4" << "5" << 1;
+    // Channel 5 on the RGBW grid of an SK6812 on V1.4.4 (RGBW forced); "WS2811/12" is RGB: 5 becomes 4.
+    TNodaluxCtrl legacy = legacySk6812(1, 5);
+    legacy.Firmware = u"V1.4.4";
+    QTest::newRow("legacy, from SK6812 to WS2811/12") << legacy << 4 << "5" << "4" << 0;
+}
+
+void TestFlowUntouched::userChipChangeStillRealignsTheStartChannel() {
+    QFETCH(TNodaluxCtrl, controller);
+    QFETCH(int, chip);
+    QFETCH(QString, shownBefore);
+    QFETCH(QString, shownAfter);
+    QFETCH(int, ledTypeSent);
+    FlowRig rig;
+    QString before;
+    QString after;
+    rig.whileOpen([&] {
+        before = rig.config.txtStartChan->text();
+        rig.config.comboChip->setCurrentIndex(chip);
+        after = rig.config.txtStartChan->text();
+    });
+    rig.open(controller);
+    QCOMPARE(before, shownBefore);
+    QCOMPARE(after, shownAfter);
+    QCOMPARE(rig.sent().size(), 1);
+    const QByteArray p = rig.sent()[0].bytes;
+    if (isLegacy(controller)) {
+        QCOMPARE(u16At(p, 120), shownAfter.toInt()); // SacnChan
+        QCOMPARE(u8At(p, 337), ledTypeSent);         // LedType
+    } else {
+        QCOMPARE(u16At(p, 30 + 4 * controller.NumStrings), shownAfter.toInt()); // AdvChan[0]
+        QCOMPARE(u8At(p, p.size() - 41 - 8 + 1), ledTypeSent);                  // LedType (P + 1)
+    }
 }
 
 QTEST_MAIN(TestFlowUntouched)
