@@ -237,6 +237,15 @@ struct FlowRig {
             return d.result();
         });
     }
+    // The next modal window is closed with its OK button at once, untouched.
+    // Unlike whileOpen the window is not put on screen, which keeps long
+    // sweeps of openings quick.
+    void pressOkUntouched() {
+        services.queueModal([](QDialog& d) {
+            find<QPushButton>(d, QStringLiteral("btnOK"))->click();
+            return d.result();
+        });
+    }
     // The next modal window closes with `result` at once.
     void closeWith(int result) { services.queueModalResult(result); }
 

@@ -313,7 +313,7 @@ void TestFlowUntouched::untouchedOkSendsTheRecord() {
             const TNodaluxCtrl r = rowRecord(row);
             rig.endpoint.clearSent();
             rig.services.clearRecord();
-            rig.whileOpen([] {});
+            rig.pressOkUntouched();
             rig.open(r);
             ++checks;
             const QByteArray expected = untouchedConfig(r);
