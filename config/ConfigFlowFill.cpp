@@ -371,7 +371,7 @@ std::optional<FillPlan> fillCurrent(TNodaluxConfig& w, model::TNodaluxCtrl& r, u
     // One order stands for all outputs only when every output has it: with
     // one order the read-back writes it to all NumStrings outputs, also to
     // those an output mode leaves out of use.
-    const int outputs = std::min<int>(std::max(r.NumUsableOutputs, r.NumStrings), model::kMaxOutputs);
+    const int outputs = std::min<int>(r.NumStrings, model::kMaxOutputs);
     for (int i = 1; i < outputs; ++i) {
         if (r.AdvRgbOrder[static_cast<std::size_t>(i)] == r.AdvRgbOrder[0]) continue;
         w.checkAdvRGB->setChecked(true);
@@ -485,6 +485,7 @@ std::optional<FillPlan> fillLegacy(TNodaluxConfig& w, model::TNodaluxCtrl& r, ui
         plan.perOutputOrder = false;
         plan.orderAsIndex = false;
         const bool selectable = fwAtLeast(r, kFwColourOrder);
+        plan.orderSelectable = selectable;
         w.comboRGB->setCurrentIndex(selectable ? model::itemFromPositionForm(r.RgbOrder[0], r.RgbOrder[1]) : 0);
         w.comboRGB->setEnabled(selectable);
         w.lblRGB->setEnabled(selectable);

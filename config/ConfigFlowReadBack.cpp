@@ -119,9 +119,11 @@ void readColourOrdersLegacy(const TNodaluxConfig& w, const FillPlan& plan, model
     if (item < 0) return;
     if (plan.orderAsIndex) {
         r.RgbOrder[0] = lowBits<std::uint8_t>(item);
-    } else {
+    } else if (!plan.orderSelectable || item != model::itemFromPositionForm(r.RgbOrder[0], r.RgbOrder[1])) {
         r.RgbOrder = model::positionFormFromItem(item);
     }
+    // Otherwise the item shown for the controller's own places is chosen: they
+    // stay as they are, also places that name no order of the list (0, 0, 0).
 }
 
 void readAdvancedOutputs(const TNodaluxConfig& w, const FillPlan& plan, Reader& rd, int outputs,

@@ -3,7 +3,6 @@
 // reports, then the property over a table of controllers of both families,
 // each opened after every other kind.
 
-#include <QGroupBox>
 #include <QLocale>
 #include <QTest>
 #include <algorithm>
@@ -264,8 +263,8 @@ private slots:
     void untouchedOkSendsTheRecord();
     void valuesTheWindowCannotShowStay_data();
     void valuesTheWindowCannotShowStay();
-    void ledGroupDoesNotDependOnTheControllerBefore_data();
-    void ledGroupDoesNotDependOnTheControllerBefore();
+    void windowDoesNotDependOnTheControllerBefore_data();
+    void windowDoesNotDependOnTheControllerBefore();
     void userChipChangeStillRealignsTheStartChannel_data();
     void userChipChangeStillRealignsTheStartChannel();
 };
@@ -355,6 +354,10 @@ void TestFlowUntouched::valuesTheWindowCannotShowStay_data() {
     legacyCode.LedType = 2;
     QTest::newRow("legacy LED type code 2") << legacyCode;
 
+    TNodaluxCtrl noOrder = legacyController(u"V1.2.8");
+    noOrder.RgbOrder = {0, 0, 0}; // places that name no order; shown as "R-B-G"
+    QTest::newRow("colour places that name no order") << noOrder;
+
     TNodaluxCtrl currentCode = currentController();
     currentCode.DriverChip = 1; // RGBW only: shown as RGBW
     currentCode.LedType = 3;
@@ -383,25 +386,31 @@ void TestFlowUntouched::valuesTheWindowCannotShowStay() {
 
 namespace {
 
-// What the LED group shows: every control's visibility, enabling, check,
-// caption and selection.
-QStringList ledGroupState(const TNodaluxConfig& w) {
+// What the configuration window shows: every control's visibility and
+// enabling and, for the controls shown, their check, caption, text and
+// selection. The controls of a tab the user cannot open are left out.
+QStringList windowState(const TNodaluxConfig& w) {
+    const bool testTabOpens = w.TabControl1->isTabEnabled(w.TabControl1->indexOf(w.tabTest));
     QStringList state;
-    for (const QWidget* c : w.gboxLEDs->findChildren<QWidget*>()) {
+    for (const QWidget* c : w.findChildren<QWidget*>()) {
+        if (c->objectName().isEmpty() || (!testTabOpens && w.tabTest->isAncestorOf(c))) continue;
         QString line = c->objectName() + (shown(c) ? " shown" : " hidden") + (c->isEnabled() ? " enabled" : " disabled");
-        if (const auto* b = qobject_cast<const QAbstractButton*>(c))
-            line += (b->isChecked() ? " checked " : " clear ") + b->text();
-        if (const auto* l = qobject_cast<const QLabel*>(c)) line += " " + l->text();
-        if (const auto* box = qobject_cast<const QComboBox*>(c))
-            line += QStringLiteral(" %1 of %2").arg(box->currentIndex()).arg(box->count());
-        if (const auto* s = qobject_cast<const QSlider*>(c))
-            line += QStringLiteral(" %1 in %2..%3").arg(s->value()).arg(s->minimum()).arg(s->maximum());
+        if (shown(c)) {
+            if (const auto* b = qobject_cast<const QAbstractButton*>(c))
+                line += (b->isChecked() ? " checked " : " clear ") + b->text();
+            if (const auto* l = qobject_cast<const QLabel*>(c)) line += " " + l->text();
+            if (const auto* e = qobject_cast<const QLineEdit*>(c)) line += " " + e->text();
+            if (const auto* box = qobject_cast<const QComboBox*>(c))
+                line += QStringLiteral(" %1 of %2").arg(box->currentIndex()).arg(box->count());
+            if (const auto* s = qobject_cast<const QSlider*>(c))
+                line += QStringLiteral(" %1 in %2..%3").arg(s->value()).arg(s->minimum()).arg(s->maximum());
+        }
         state << line;
     }
     return state;
 }
 
-// Controllers that leave the LED group in different states.
+// Controllers that leave the window in different states.
 QList<TNodaluxCtrl> earlierControllers() {
     QList<TNodaluxCtrl> before;
     TNodaluxCtrl fixed = currentController(); // RGBW only, no speed choice
@@ -430,7 +439,7 @@ QList<TNodaluxCtrl> earlierControllers() {
 
 } // namespace
 
-void TestFlowUntouched::ledGroupDoesNotDependOnTheControllerBefore_data() {
+void TestFlowUntouched::windowDoesNotDependOnTheControllerBefore_data() {
     QTest::addColumn<TNodaluxCtrl>("controller");
     TNodaluxCtrl noDrivers = currentController();
     noDrivers.NumDrivers = 0;
@@ -447,14 +456,21 @@ void TestFlowUntouched::ledGroupDoesNotDependOnTheControllerBefore_data() {
     TNodaluxCtrl chipBeyond = currentController();
     chipBeyond.DriverChip = 5; // not in its list
     QTest::newRow("a chip beyond the driver list") << chipBeyond;
+    TNodaluxCtrl protocol5 = currentController();
+    protocol5.QorvanaProtVer = 5;
+    protocol5.DMXOutputs = 2;
+    protocol5.NumBanks = 0;
+    QTest::newRow("protocol 5 with DMX outputs and no banks") << protocol5;
+    QTest::newRow("legacy on V1.2.8") << legacyController(u"V1.2.8");
+    QTest::newRow("legacy long range on V1.4.11") << legacyController(u"V1.4.11", u"Nodalux 16 Long Range");
 }
 
-void TestFlowUntouched::ledGroupDoesNotDependOnTheControllerBefore() {
+void TestFlowUntouched::windowDoesNotDependOnTheControllerBefore() {
     QFETCH(TNodaluxCtrl, controller);
     QStringList first;
     {
         FlowRig rig;
-        rig.whileOpen([&] { first = ledGroupState(rig.config); });
+        rig.whileOpen([&] { first = windowState(rig.config); });
         rig.open(controller);
     }
     for (const TNodaluxCtrl& before : earlierControllers()) {
@@ -462,7 +478,7 @@ void TestFlowUntouched::ledGroupDoesNotDependOnTheControllerBefore() {
         rig.whileOpen([] {});
         rig.open(before);
         QStringList after;
-        rig.whileOpen([&] { after = ledGroupState(rig.config); });
+        rig.whileOpen([&] { after = windowState(rig.config); });
         rig.open(controller);
         QCOMPARE(after, first);
         QCOMPARE(rig.sent().size(), 2);
