@@ -148,19 +148,17 @@ void showDmxRows(TNodaluxConfig& w, int rows) {
     setVisible({w.lblDMXOn2, w.lblDMXUniv2}, rows > 1);
 }
 
-// The chip list, then the selection, which runs the chip rule for this chip
-// (and only for it: filling the list runs no rule for the chips before it).
+// The chip list and the selection, then the chip rule once for this chip
+// (filling the list runs no rule for the chips before it). A chip outside the
+// list leaves no selection, and the rule runs for that too.
 void fillChipList(TNodaluxConfig& w, const QStringList& chips, int selected) {
     {
         const QSignalBlocker quiet(w.comboChip);
         w.comboChip->clear();
         w.comboChip->addItems(chips);
+        w.comboChip->setCurrentIndex(selected < chips.size() ? selected : -1);
     }
-    if (w.comboChip->currentIndex() == selected) {
-        w.comboChipChange();
-    } else {
-        w.comboChip->setCurrentIndex(selected); // out of the list: no selection
-    }
+    w.comboChipChange();
 }
 
 // Each slider and edit ends with its own channel's value: the lock is off
@@ -315,8 +313,8 @@ std::optional<FillPlan> fillCurrent(TNodaluxConfig& w, model::TNodaluxCtrl& r, u
     w.lblSpeed->setText(QStringLiteral("Speed"));
     // 3.
     fillNetworkTab(w, r);
-    // 4. Universes and pixels.
-    fillUniverses(w, (r.SimpleConfig & 1U) != 0, r.AdvUniv[0], r.AdvChan[0], r.NumNodes[0]);
+    // 4. Universes and pixels: after the LED group (below).
+    plan.simpleAtFill = (r.SimpleConfig & 1U) != 0;
     // 5. Protocol.
     setVisible({w.lblProtocol, w.radioSACN, w.radioArtNet}, true);
     w.radioOstra->setVisible(r.Brand == kPartnerBrand);
@@ -334,7 +332,10 @@ std::optional<FillPlan> fillCurrent(TNodaluxConfig& w, model::TNodaluxCtrl& r, u
         showDmxRows(w, r.DMXOutputs > model::kMaxDmxOutputs ? 1 : r.DMXOutputs);
         fillDmxValues(w, r);
     }
-    // 8. Pixel chip: the controller's own driver list.
+    // 8. Pixel chip: the controller's own driver list. The LED group starts
+    // as designed, so that what the chip's rule leaves as it is (an unknown
+    // code, no driver at all) is not what an earlier controller left.
+    w.resetLedGroup();
     QStringList chips;
     const std::size_t drivers = std::min<std::size_t>(r.NumDrivers, r.DriverNames.size());
     for (std::size_t i = 0; i < drivers; ++i)
@@ -356,6 +357,10 @@ std::optional<FillPlan> fillCurrent(TNodaluxConfig& w, model::TNodaluxCtrl& r, u
     (r.ProtocolSpeed == 1 ? w.radioFast : w.radioSlow)->setChecked(true);
     w.trackClockSpeed->setValue(r.ProtocolSpeed);
     w.ClockSpeedUpdate();
+    // 4. The record's universes and pixels, now that the chip's rule has run:
+    // for a user's chip change that rule re-aligns the start channel to the
+    // LED type, but the fill shows the controller's own channel.
+    fillUniverses(w, plan.simpleAtFill, r.AdvUniv[0], r.AdvChan[0], r.NumNodes[0]);
     // 12. Colour order: one for all, or per output when the outputs differ.
     setVisible({w.checkAdvRGB, w.btnAdvancedRGB}, true);
     w.lblRGB->setEnabled(true);
@@ -363,8 +368,11 @@ std::optional<FillPlan> fillCurrent(TNodaluxConfig& w, model::TNodaluxCtrl& r, u
     w.btnAdvancedRGB->setEnabled(false);
     w.comboRGB->setEnabled(true);
     w.comboRGB->setCurrentIndex(r.AdvRgbOrder[0] < w.comboRGB->count() ? r.AdvRgbOrder[0] : -1);
-    const int used = std::min<int>(r.NumUsableOutputs, model::kMaxOutputs);
-    for (int i = 1; i < used; ++i) {
+    // One order stands for all outputs only when every output has it: with
+    // one order the read-back writes it to all NumStrings outputs, also to
+    // those an output mode leaves out of use.
+    const int outputs = std::min<int>(r.NumStrings, model::kMaxOutputs);
+    for (int i = 1; i < outputs; ++i) {
         if (r.AdvRgbOrder[static_cast<std::size_t>(i)] == r.AdvRgbOrder[0]) continue;
         w.checkAdvRGB->setChecked(true);
         w.btnAdvancedRGB->setEnabled(true);
@@ -397,12 +405,12 @@ std::optional<FillPlan> fillCurrent(TNodaluxConfig& w, model::TNodaluxCtrl& r, u
 std::optional<FillPlan> fillLegacy(TNodaluxConfig& w, model::TNodaluxCtrl& r, ui::Services& services) {
     FillPlan plan;
     plan.legacy = true;
-    // 1 to 3 as for the current family; per-output grouping and intensity from 1.4.4.
-    bindAdvancedArrays(w, fwAtLeast(r, kFwHoldFrame));
+    // 1 to 3 as for the current family; per-output grouping and intensity from
+    // 1.4.4 (below, the advanced window shows none and the record keeps its own).
+    plan.grouping = fwAtLeast(r, kFwHoldFrame);
+    bindAdvancedArrays(w, plan.grouping);
     showAllTabs(w);
     fillNetworkTab(w, r);
-    // Universes and pixels: a start universe of 0 marks the advanced configuration.
-    fillUniverses(w, r.SacnUniv != 0, r.SacnUniv, r.SacnChan, r.NumNodes[0]);
     // Protocol.
     if (fwAtLeast(r, kFwProtocol)) {
         setVisible({w.lblProtocol, w.radioSACN, w.radioArtNet}, true);
@@ -433,15 +441,19 @@ std::optional<FillPlan> fillLegacy(TNodaluxConfig& w, model::TNodaluxCtrl& r, ui
         w.gboxDMX->setVisible(false);
         plan.dmx = false;
     }
-    // No clock speed.
+    // The LED group as designed (see the current family), without a clock speed.
+    w.resetLedGroup();
     setVisible({w.lblClockSpeed, w.trackClockSpeed}, false);
     // Pixel chip: the fixed legacy list for this firmware.
     QStringList chips;
     for (const auto& chip : model::legacyChipList(r.Firmware)) chips << fromU16(chip.name);
     fillChipList(w, chips, r.DriverChip);
-    // LED type.
-    (r.LedType == 0 ? w.radioRGB : w.radioRGBW)->setChecked(true);
+    // LED type: the enabling by the chip and firmware, then the controller's
+    // own type (the rule would force the chip's type on it). A code other
+    // than 0 or 1 shows RGBW; the record keeps it unless the user changes it.
     w.RefreshLedTypeOptionsV4Below();
+    (r.LedType == 0 ? w.radioRGB : w.radioRGBW)->setChecked(true);
+    plan.ledType = r.LedType <= 1;
     // The colour-order lists are the RGB orders for every legacy controller;
     // without this they could still hold an earlier controller's RGBW orders.
     w.RefreshRgbOrderOptions();
@@ -455,6 +467,9 @@ std::optional<FillPlan> fillLegacy(TNodaluxConfig& w, model::TNodaluxCtrl& r, ui
         w.placeLedGroups(kLegacyLedsWithoutModes, kLegacyGammaWithoutModes);
         plan.outputMode = false;
     }
+    // Universes and pixels, after the chip's rule (as for the current
+    // family): a start universe of 0 marks the advanced configuration.
+    fillUniverses(w, r.SacnUniv != 0, r.SacnUniv, r.SacnChan, r.NumNodes[0]);
     // Colour order, in the encoding of the firmware.
     if (fwAtLeast(r, kFwPerOutputOrder)) {
         setVisible({w.checkAdvRGB, w.btnAdvancedRGB}, true);
@@ -470,6 +485,7 @@ std::optional<FillPlan> fillLegacy(TNodaluxConfig& w, model::TNodaluxCtrl& r, ui
         plan.perOutputOrder = false;
         plan.orderAsIndex = false;
         const bool selectable = fwAtLeast(r, kFwColourOrder);
+        plan.orderSelectable = selectable;
         w.comboRGB->setCurrentIndex(selectable ? model::itemFromPositionForm(r.RgbOrder[0], r.RgbOrder[1]) : 0);
         w.comboRGB->setEnabled(selectable);
         w.lblRGB->setEnabled(selectable);

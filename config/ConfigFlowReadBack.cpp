@@ -119,12 +119,15 @@ void readColourOrdersLegacy(const TNodaluxConfig& w, const FillPlan& plan, model
     if (item < 0) return;
     if (plan.orderAsIndex) {
         r.RgbOrder[0] = lowBits<std::uint8_t>(item);
-    } else {
+    } else if (!plan.orderSelectable || item != model::itemFromPositionForm(r.RgbOrder[0], r.RgbOrder[1])) {
         r.RgbOrder = model::positionFormFromItem(item);
     }
+    // Otherwise the item shown for the controller's own places is chosen: they
+    // stay as they are, also places that name no order of the list (0, 0, 0).
 }
 
-void readAdvancedOutputs(const TNodaluxConfig& w, Reader& rd, int outputs, model::TNodaluxCtrl& r) {
+void readAdvancedOutputs(const TNodaluxConfig& w, const FillPlan& plan, Reader& rd, int outputs,
+                         model::TNodaluxCtrl& r) {
     r.SacnUniv = 0;
     r.SacnChan = 0;
     const TNodaluxAdv* adv = w.advancedWindow();
@@ -135,11 +138,14 @@ void readAdvancedOutputs(const TNodaluxConfig& w, Reader& rd, int outputs, model
         const int out = i + 1;
         r.AdvUniv[k] = lowBits<std::uint16_t>(rd.integer(adv->universes[k], outputField(out, "Start Universe")));
         r.AdvChan[k] = lowBits<std::uint16_t>(rd.integer(adv->channels[k], outputField(out, "Start Channel")));
-        r.Grouping[k] = lowBits<std::uint16_t>(rd.integer(adv->grouping[k], outputField(out, "Group")));
+        if (plan.grouping)
+            r.Grouping[k] = lowBits<std::uint16_t>(rd.integer(adv->grouping[k], outputField(out, "Group")));
         r.NumNodes[k] = rd.integer(adv->nodes[k], outputField(out, "Num Pixels"));
         r.AdvNull[k] = lowBits<std::uint8_t>(rd.integer(adv->null[k], outputField(out, "Null Pixels")));
         r.AdvZig[k] = lowBits<std::uint16_t>(rd.integer(adv->zig[k], outputField(out, "Zig Zag")));
-        r.Brightness[k] = lowBits<std::uint8_t>(rd.integer(adv->brightness[k], outputField(out, "Intensity Limit")));
+        if (plan.grouping)
+            r.Brightness[k] =
+                lowBits<std::uint8_t>(rd.integer(adv->brightness[k], outputField(out, "Intensity Limit")));
         r.AdvReverse[k] = adv->reverse[k]->isChecked() ? 1 : 0;
     }
 }
@@ -213,8 +219,11 @@ std::optional<ReadBackError> readBackConfig(const TNodaluxConfig& w, const FillP
     const bool advanced = w.checkAdv->isChecked();
     if (!plan.legacy) {
         constexpr std::uint8_t kKeepWhenAdvanced = 0xC6; // bits 0, 3, 4, 5 cleared
-        r.SimpleConfig = advanced ? static_cast<std::uint8_t>(r.SimpleConfig & kKeepWhenAdvanced)
-                                  : static_cast<std::uint8_t>(r.SimpleConfig | 1U);
+        if (!advanced) {
+            r.SimpleConfig = static_cast<std::uint8_t>(r.SimpleConfig | 1U);
+        } else if (plan.simpleAtFill) {
+            r.SimpleConfig = static_cast<std::uint8_t>(r.SimpleConfig & kKeepWhenAdvanced);
+        }
     }
 
     if (plan.dmx) {
@@ -265,7 +274,7 @@ std::optional<ReadBackError> readBackConfig(const TNodaluxConfig& w, const FillP
     }
 
     if (advanced) {
-        readAdvancedOutputs(w, rd, plan.legacy ? r.NumStrings : r.NumUsableOutputs, r);
+        readAdvancedOutputs(w, plan, rd, plan.legacy ? r.NumStrings : r.NumUsableOutputs, r);
     } else {
         readSimpleOutputs(w, rd, plan.legacy ? kLegacyOutputs : r.NumStrings, r);
     }

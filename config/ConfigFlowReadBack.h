@@ -42,7 +42,13 @@ struct FillPlan {
     bool speed = true;            // speed radios (from 1.3.0)
     bool perOutputOrder = true;   // checkAdvRGB offered (from 1.3.1)
     bool orderAsIndex = true;     // colour order as an index (from 1.3.1), else the position form
+    bool orderSelectable = true;  // the position form can be chosen (from 1.2.4), else it is fixed
     bool outputMode = true;       // normal/condensed radios (the one model that offers them)
+    bool grouping = true;         // per-output grouping and intensity (from 1.4.4)
+    // The record was in simple mode when the window was filled (current
+    // family). Only a switch to advanced clears the simple-mode bits of
+    // SimpleConfig; a controller already in advanced mode keeps its byte.
+    bool simpleAtFill = true;
 };
 
 struct ReadBackError {

@@ -119,9 +119,10 @@ void TNodaluxAdvRGB::FillAdvancedRGBForm(const model::TNodaluxCtrl& record) {
         list->setVisible(used);
         list->setEnabled(used);
         if (!used) continue;
-        // A stored order that the list does not offer selects its first entry.
+        // A stored order that the list does not offer selects nothing, so
+        // that the controller keeps it unless the user chooses one.
         const int order = record.AdvRgbOrder[r];
-        list->setCurrentIndex(order < list->count() ? order : 0);
+        list->setCurrentIndex(order < list->count() ? order : -1);
     }
 
     if (n >= 1) setHeights(std::min(n, kRowsPerColumn));

@@ -38,7 +38,8 @@ public:
     void AdvRGBArrayInit();
     // Fills outputs 1 to n (n = the record's NumUsableOutputs, at most 32)
     // from the record's AdvRgbOrder and lays out the window. A stored order
-    // that is not an entry of the list selects the first entry.
+    // that is not an entry of the list selects nothing (the read-back then
+    // keeps the stored order).
     void FillAdvancedRGBForm(const model::TNodaluxCtrl& record);
     // Outputs in use since the last fill.
     int rowCount() const { return m_rows; }

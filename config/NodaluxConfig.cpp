@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QFrame>
@@ -577,6 +578,25 @@ void TNodaluxConfig::RefreshLedTypeOptionsV4Below() {
     }
 }
 
+void TNodaluxConfig::resetLedGroup() {
+    {
+        const QSignalBlocker quietRgb(radioRGB), quietRgbw(radioRGBW), quietStandard(radioStandard),
+            quietCondensed(radioCondensed);
+        radioRGB->setChecked(true);
+        radioStandard->setChecked(true);
+    }
+    radioSlow->setChecked(true);
+    radioCondensed->setText(QStringLiteral("Condensed"));
+    for (QWidget* w : std::initializer_list<QWidget*>{radioRGB, radioRGBW, lblOutputs, radioStandard, radioCondensed,
+                                                      lblClockSpeed, trackClockSpeed})
+        w->setVisible(true);
+    setLedTypeEnabled(true);
+    setModeRadiosEnabled(true);
+    setSpeedControls(true, true);
+    setClockEnabled(true);
+    trackClockSpeed->setRange(0, kClockPositions);
+}
+
 void TNodaluxConfig::trackClockSpeedChange() { ClockSpeedUpdate(); }
 
 void TNodaluxConfig::ClockSpeedUpdate() {
@@ -594,15 +614,21 @@ void TNodaluxConfig::RefreshRgbOrderOptions() {
     const bool rgbwList = !radioRGB->isChecked() && isNewProtocol();
     QStringList items;
     for (const auto& s : rgbwList ? model::rgbwList() : model::rgbList()) items << fromU16(s);
-    comboRGB->clear();
-    comboRGB->addItems(items);
-    comboRGB->setCurrentIndex(0);
+    // Each list holds `items` at its first entry afterwards; a list that
+    // already holds them is not rebuilt (33 lists of up to 24 entries).
+    const auto refill = [&items](QComboBox* list) {
+        bool same = list->count() == items.size();
+        for (int i = 0; same && i < items.size(); ++i) same = list->itemText(i) == items[i];
+        if (!same) {
+            list->clear();
+            list->addItems(items);
+        }
+        list->setCurrentIndex(0);
+    };
+    refill(comboRGB);
     if (!m_advRgb) return;
     for (QComboBox* list : m_advRgb->AdvRGB) {
-        if (!list) continue;
-        list->clear();
-        list->addItems(items);
-        list->setCurrentIndex(0);
+        if (list) refill(list);
     }
 }
 

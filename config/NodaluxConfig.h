@@ -115,6 +115,11 @@ public:
     void radioRGBChange();
     void RefreshRgbOrderOptions();
     void RefreshLedTypeOptionsV4Below();
+    // The LED group's choices, their enabling and their rows as the window was
+    // designed (RGB, Normal, Slow; every row shown and every choice offered),
+    // without running their rules. The fills start from it before the chip's rule,
+    // so that nothing an earlier controller left there carries over.
+    void resetLedGroup();
     static bool IsRgbwChipV4Below(int driverIndex);
     int MaxPixelsPerOutput() const;
     bool CurrentDriverExpandable() const;

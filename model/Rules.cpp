@@ -222,14 +222,16 @@ bool legacyChipHasModeChoice(int chipIndex) {
 bool legacyChipHasSpeedChoice(int chipIndex) { return chipIndex == 4 || chipIndex == 7; }
 
 namespace {
-// Item index -> place of red, green and blue on the wire (0 = first).
+// Item index -> place of red, green and blue on the wire (0 = first). Each
+// item's triple is the order its label in the RGB list names: item 3
+// ("B-R-G") puts blue first, red second and green third.
 constexpr std::array<std::array<std::uint8_t, 3>, 6> kPositionForms = {{
-    {0, 1, 2}, // red, green, blue
-    {0, 2, 1}, // red, blue, green
-    {1, 0, 2}, // green, red, blue
-    {2, 0, 1}, // green, blue, red
-    {1, 2, 0}, // blue, red, green
-    {2, 1, 0}, // blue, green, red
+    {0, 1, 2}, // "R-G-B"
+    {0, 2, 1}, // "R-B-G"
+    {1, 0, 2}, // "G-R-B"
+    {1, 2, 0}, // "B-R-G"
+    {2, 0, 1}, // "G-B-R"
+    {2, 1, 0}, // "B-G-R"
 }};
 } // namespace
 
@@ -240,9 +242,10 @@ std::array<std::uint8_t, 3> positionFormFromItem(int item) {
 }
 
 int itemFromPositionForm(std::uint8_t first, std::uint8_t second) {
+    // Red's and green's places decide; blue takes the place that is left.
     if (first == 0) return second == 1 ? 0 : 1;
-    if (first == 1) return second == 0 ? 2 : 4;
-    return second == 0 ? 3 : 5;
+    if (first == 1) return second == 0 ? 2 : 3;
+    return second == 0 ? 4 : 5;
 }
 
 const std::vector<std::u16string>& rgbList() {

@@ -92,8 +92,9 @@ bool legacyChipHasModeChoice(int chipIndex);
 bool legacyChipHasSpeedChoice(int chipIndex);
 
 // Colour-order position form (legacy firmware 1.2.4 up to 1.3.1): item index
-// 0..5 of the RGB list to RgbOrder[0..2] and back (decoded from the first two
-// bytes only).
+// 0..5 of the RGB list to RgbOrder[0..2] (the places of red, green and blue on
+// the wire) and back, decoded from the first two bytes only. Every item's
+// triple puts the colours on the wire in the order its label names.
 std::array<std::uint8_t, 3> positionFormFromItem(int item);
 int itemFromPositionForm(std::uint8_t first, std::uint8_t second);
 

@@ -115,10 +115,11 @@ void TestAdvancedRgbWindow::storedOrder_data() {
     QTest::addColumn<int>("stored");
     QTest::addColumn<int>("selected");
     QTest::newRow("RGB order 3") << false << 3 << 3;
-    QTest::newRow("RGB order beyond the list") << false << 30 << 0;
-    QTest::newRow("RGB order 6 beyond the list") << false << 6 << 0;
+    // An order the list does not offer selects nothing: the record keeps it.
+    QTest::newRow("RGB order beyond the list") << false << 30 << -1;
+    QTest::newRow("RGB order 6 beyond the list") << false << 6 << -1;
     QTest::newRow("RGBW order 23") << true << 23 << 23;
-    QTest::newRow("RGBW order 24 beyond the list") << true << 24 << 0;
+    QTest::newRow("RGBW order 24 beyond the list") << true << 24 << -1;
 }
 
 void TestAdvancedRgbWindow::storedOrder() {

@@ -321,14 +321,29 @@ TEST(Rules, LegacyChipChoices) {
     EXPECT_FALSE(legacyChipHasModeChoice(15));
 }
 
-TEST(Rules, ColourOrderPositionForm) {
+TEST(Rules, ColourOrderPositionFormNamesTheWireOrder) {
     using Triple = std::array<std::uint8_t, 3>;
-    // item -> place of red, green, blue on the wire
-    const Triple forms[6] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {2, 0, 1}, {1, 2, 0}, {2, 1, 0}};
+    // Each item's label ("B-R-G") is the order on the wire, first to last; the
+    // position form holds the place of red, green and blue in it.
+    const auto placesIn = [](const std::u16string& label) {
+        Triple places{};
+        const std::u16string colours = u"RGB";
+        for (std::size_t c = 0; c < colours.size(); ++c)
+            places[c] = static_cast<std::uint8_t>(label.find(colours[c]) / 2); // "X-Y-Z": letters at 0, 2, 4
+        return places;
+    };
+    const auto& labels = rgbList();
+    ASSERT_EQ(labels.size(), 6u);
     for (int item = 0; item < 6; ++item) {
-        EXPECT_EQ(positionFormFromItem(item), forms[item]) << item;
-        EXPECT_EQ(itemFromPositionForm(forms[item][0], forms[item][1]), item) << item;
+        const Triple form = placesIn(labels[static_cast<std::size_t>(item)]);
+        EXPECT_EQ(positionFormFromItem(item), form) << item;
+        EXPECT_EQ(itemFromPositionForm(form[0], form[1]), item) << item;
     }
+    // Items 0, 1, 2 and 5, whose labels always matched, keep their forms.
+    EXPECT_EQ(positionFormFromItem(0), (Triple{0, 1, 2}));
+    EXPECT_EQ(positionFormFromItem(1), (Triple{0, 2, 1}));
+    EXPECT_EQ(positionFormFromItem(2), (Triple{1, 0, 2}));
+    EXPECT_EQ(positionFormFromItem(5), (Triple{2, 1, 0}));
     EXPECT_EQ(positionFormFromItem(-1), (Triple{0, 1, 2})); // no selection: the fixed order
     EXPECT_EQ(positionFormFromItem(6), (Triple{0, 1, 2}));
 
@@ -337,8 +352,8 @@ TEST(Rules, ColourOrderPositionForm) {
         std::uint8_t first, second;
         int item;
     } decode[] = {
-        {0, 1, 0}, {0, 0, 1}, {0, 2, 1}, {0, 255, 1}, {1, 0, 2}, {1, 1, 4},
-        {1, 2, 4}, {2, 0, 3}, {255, 0, 3}, {2, 1, 5}, {255, 255, 5}, {7, 3, 5},
+        {0, 1, 0}, {0, 0, 1}, {0, 2, 1}, {0, 255, 1}, {1, 0, 2}, {1, 1, 3},
+        {1, 2, 3}, {2, 0, 4}, {255, 0, 4}, {2, 1, 5}, {255, 255, 5}, {7, 3, 5},
     };
     for (const auto& k : decode) {
         EXPECT_EQ(itemFromPositionForm(k.first, k.second), k.item) << int(k.first) << "," << int(k.second);

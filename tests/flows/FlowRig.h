@@ -37,6 +37,7 @@
 #include "model/Text.h"
 #include "net/testing/FakeUdpEndpoint.h"
 #include "ui/testing/ScriptedServices.h"
+#include "HexDiff.h"
 
 namespace flowtest {
 
@@ -237,6 +238,15 @@ struct FlowRig {
             return d.result();
         });
     }
+    // The next modal window is closed with its OK button at once, untouched.
+    // Unlike whileOpen the window is not put on screen, which keeps long
+    // sweeps of openings quick.
+    void pressOkUntouched() {
+        services.queueModal([](QDialog& d) {
+            find<QPushButton>(d, QStringLiteral("btnOK"))->click();
+            return d.result();
+        });
+    }
     // The next modal window closes with `result` at once.
     void closeWith(int result) { services.queueModalResult(result); }
 
@@ -263,28 +273,4 @@ struct FlowRig {
 inline int u8At(const QByteArray& b, int offset) { return static_cast<std::uint8_t>(b.at(offset)); }
 inline int u16At(const QByteArray& b, int offset) { return (u8At(b, offset) << 8) | u8At(b, offset + 1); }
 
-// A hex listing of two byte arrays side by side, marking the bytes that differ.
-inline QString hexDiff(const QByteArray& actual, const QByteArray& expected) {
-    QString out;
-    const qsizetype n = std::max(actual.size(), expected.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const QString a = i < actual.size() ? QString::asprintf("%02X", static_cast<std::uint8_t>(actual[i])) : "--";
-        const QString e =
-            i < expected.size() ? QString::asprintf("%02X", static_cast<std::uint8_t>(expected[i])) : "--";
-        if (a != e) out += QString::asprintf("  offset %3lld: sent %s, expected %s\n", static_cast<long long>(i),
-                                             qPrintable(a), qPrintable(e));
-    }
-    return out;
-}
-
 } // namespace flowtest
-
-#define COMPARE_BYTES(actual, expected)                                                                              \
-    do {                                                                                                             \
-        const QByteArray a_ = (actual);                                                                              \
-        const QByteArray e_ = (expected);                                                                            \
-        if (a_ != e_) QFAIL(qPrintable(QStringLiteral("bytes differ (%1 sent, %2 expected):\n%3")                    \
-                                           .arg(a_.size())                                                           \
-                                           .arg(e_.size())                                                           \
-                                           .arg(flowtest::hexDiff(a_, e_))));                                        \
-    } while (false)

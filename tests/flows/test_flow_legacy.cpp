@@ -83,6 +83,7 @@ private slots:
     void fanRow();
     void voltages();
     void unknownTestMode();
+    void colourOrderPositionForm_data();
     void colourOrderPositionForm();
     void colourOrderPerOutputFrom131();
     void fourOutputControllerGetsSixteenLaidOut();
@@ -362,19 +363,47 @@ void TestFlowLegacy::unknownTestMode() {
     QVERIFY(rig.modalNames().isEmpty());
 }
 
+void TestFlowLegacy::colourOrderPositionForm_data() {
+    QTest::addColumn<QString>("wireOrder");
+    for (const char* order : {"R-G-B", "R-B-G", "G-R-B", "B-R-G", "G-B-R", "B-G-R"})
+        QTest::newRow(order) << QString::fromLatin1(order);
+}
+
+// Firmware from 1.2.4 up to 1.3.1 stores the place of red, green and blue on
+// the wire. Whatever the controller stores, the window names the order it
+// puts on the wire, and the order the user chooses by name is what it stores.
 void TestFlowLegacy::colourOrderPositionForm() {
-    FlowRig rig;
-    rig.config.checkAdvRGB->setChecked(true); // left checked by an earlier controller
-    TNodaluxCtrl r = legacyController(u"V1.3.0");
-    r.RgbOrder = {1, 2, 0};
-    int shownItem = -1;
-    rig.whileOpen([&] {
-        shownItem = rig.config.comboRGB->currentIndex();
-        rig.config.comboRGB->setCurrentIndex(2);
-    });
-    rig.open(r);
-    QCOMPARE(shownItem, 4);
-    QCOMPARE(onlyPacket(rig).mid(kRgbOrder, 3), QByteArray::fromHex("010002"));
+    QFETCH(QString, wireOrder);
+    QByteArray places(3, '\0');
+    const QString colours = QStringLiteral("RGB");
+    for (int c = 0; c < 3; ++c) places[c] = static_cast<char>(wireOrder.indexOf(colours[c]) / 2);
+
+    // Controller to window.
+    {
+        FlowRig rig;
+        TNodaluxCtrl r = legacyController(u"V1.3.0");
+        r.RgbOrder = {static_cast<std::uint8_t>(places[0]), static_cast<std::uint8_t>(places[1]),
+                      static_cast<std::uint8_t>(places[2])};
+        QString shownOrder;
+        rig.whileOpen([&] { shownOrder = rig.config.comboRGB->currentText(); });
+        rig.open(r);
+        QCOMPARE(shownOrder, wireOrder);
+        // Untouched, it goes back as it came.
+        QCOMPARE(onlyPacket(rig).mid(kRgbOrder, 3), places);
+    }
+    // Window to controller: the user picks the order by its name.
+    {
+        FlowRig rig;
+        rig.config.checkAdvRGB->setChecked(true); // left checked by an earlier controller
+        TNodaluxCtrl r = legacyController(u"V1.2.4");
+        r.RgbOrder = {2, 1, 0};
+        rig.whileOpen([&] {
+            QComboBox* order = rig.config.comboRGB;
+            order->setCurrentIndex(order->findText(wireOrder));
+        });
+        rig.open(r);
+        QCOMPARE(onlyPacket(rig).mid(kRgbOrder, 3), places);
+    }
 }
 
 void TestFlowLegacy::colourOrderPerOutputFrom131() {
@@ -451,8 +480,9 @@ void TestFlowLegacy::advancedModeWithoutGrouping() {
     QCOMPARE(u16At(p, kSacnUniv), 0);
     QCOMPARE(u16At(p, kSacnChan), 0);
     QCOMPARE(u16At(p, kAdvUniv + 2 * 15), 77);
-    QCOMPARE(u16At(p, kGrouping), 1);
-    QCOMPARE(u8At(p, kBrightness + 15), 100);
+    // The firmware offers no grouping or intensity: the controller gets back what it reported.
+    QCOMPARE(u16At(p, kGrouping), 3);
+    QCOMPARE(u8At(p, kBrightness + 15), 40);
 }
 
 void TestFlowLegacy::hiddenFeaturesKeepTheRecordsValues() {
