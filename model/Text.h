@@ -35,4 +35,12 @@ std::string toUtf8(std::u16string_view text);
 // UTF-8 to UTF-16 code units (invalid bytes become U+FFFD).
 std::u16string fromUtf8(std::string_view text);
 
+// Parses a MAC address: six pairs of hex digits (either case) joined by ":"
+// or by "-"; nothing otherwise.
+std::optional<Mac> parseMac(std::string_view text);
+
+// The temperature in degrees Celsius from the raw tenths, by the rule of the
+// grid's text; nothing for 0xFFFF (not available).
+std::optional<double> temperatureCelsius(std::uint16_t raw);
+
 } // namespace vantrel::model
