@@ -182,4 +182,8 @@ QString csvField(const QString& text) {
     return u'"' + quoted + u'"';
 }
 
+QString printableText(const QString& text) { return printable(text); }
+
+QByteArray jsonArrayLines(const QList<QJsonObject>& objects) { return jsonLines(objects); }
+
 } // namespace vantrel::cli
