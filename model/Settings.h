@@ -91,6 +91,9 @@ struct ApplyOptions {
 
 struct ApplyResult {
     bool ok = false;
+    // Refused because the file was made from another model (other family or
+    // output count); --force would apply it.
+    bool otherModel = false;
     std::string error;                 // why nothing may be sent (every refused value, one a line)
     TNodaluxCtrl record;               // the controller's record with the settings applied
     std::vector<SettingChange> changes; // what differs from the controller's record, in the user's words

@@ -85,6 +85,7 @@ public:
     std::vector<std::string> notes;
     bool chipChanged = false;
     bool ledChanged = false;
+    bool otherModel = false;
 
     void refuse(const std::string& path, const std::string& value, const std::string& allowed) {
         errors.push_back(path + ": " + value + " is not allowed; allowed: " + allowed);
@@ -136,16 +137,12 @@ public:
         if (r.LedType > 1) return std::nullopt;
         return std::string(r.LedType == 1 ? settings::kRgbwText : settings::kRgb);
     }
-    bool expandableChip() const { return !legacy && chipCode(r.DriverExpandable) == 1; }
     bool modeChoice() const {
         if (legacy) return f.outputMode && legacyChipHasModeChoice(r.DriverChip);
         const int code = chipCode(r.DriverExpandable);
         return code == 1 || code == 2;
     }
-    long long maxPixels() const {
-        if (legacy) return maxPixelsLegacy(r.NumStrings == kLegacyOutputsSixteen, isRgbw(r));
-        return maxPixelsCurrent(r.MaxPixels, isRgbw(r), r.CondensedMode == 1, expandableChip());
-    }
+    long long maxPixels() const { return maxPixelsPerOutput(r); }
     static constexpr int kLegacyOutputsSixteen = 16;
 
     // --- the steps ---------------------------------------------------------------
@@ -162,6 +159,7 @@ public:
                                  "; this controller is a " +
                                  describe(toUtf8(legacy ? target.Model : target.ModelName), legacy, target.NumStrings);
         if (!options.force) {
+            otherModel = true;
             errors.push_back(what + "; give --force to apply it anyway");
             return false;
         }
@@ -577,6 +575,7 @@ ApplyResult applySettings(const SettingsSource& settings, const TNodaluxCtrl& ta
         a.fanTemperature();
     }
     out.notes = a.notes;
+    out.otherModel = a.otherModel;
     if (!a.errors.empty()) {
         out.error = joinLines(a.errors);
         return out;

@@ -215,4 +215,20 @@ std::optional<double> temperatureCelsius(std::uint16_t raw) {
     return celsius > kHighestPositiveCelsius ? -((0xFFFF - raw) / 10.0) : celsius;
 }
 
+std::string csvField(std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+    std::string out = "\"";
+    for (const char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string csvLine(const std::vector<std::string>& fields) {
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) out += (i ? "," : "") + csvField(fields[i]);
+    return out;
+}
+
 } // namespace vantrel::model

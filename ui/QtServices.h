@@ -19,7 +19,11 @@ public:
     void sleep(int milliseconds) override;
     OpenResult openFile(const QString& path) override;
     OpenResult openUrl(const QString& url) override;
-    QString chooseOpenFile(const QString& caption, const QString& filter) override;
+    QString chooseOpenFile(const QString& caption, const QString& filter,
+                           const QString& startFolder = QString()) override;
+    QString chooseSaveFile(const QString& caption, const QString& filter, const QString& startFolder,
+                           const QString& suggestedName) override;
+    QString chooseFolder(const QString& caption, const QString& startFolder) override;
 
 private:
     QWidget* m_parent = nullptr;
