@@ -90,17 +90,17 @@ QMenu* DeviceGridMenu::popup(int row, const QPoint& globalPos) {
     connect(addAction(m_menu, "actIdentifyStop", tr("Stop Identify"), identifies), &QAction::triggered, this,
             [this, record] { identify(*record, false); });
     m_menu->addSeparator();
-    connect(addAction(m_menu, "actBackUp", tr("Back up settings..."), application), &QAction::triggered, this,
+    connect(addAction(m_menu, "actBackUp", tr("Back up settings\u2026"), application), &QAction::triggered, this,
             [this, record] { backUp(*record); });
-    connect(addAction(m_menu, "actRestore", tr("Restore settings..."), application), &QAction::triggered, this,
+    connect(addAction(m_menu, "actRestore", tr("Restore settings\u2026"), application), &QAction::triggered, this,
             [this, record] { restore(*record); });
     connect(addAction(m_menu, "actCopyIp", tr("Copy IP address"), record.has_value()), &QAction::triggered, this,
             [this, record] { copyIpAddress(*record); });
     m_menu->addSeparator();
     const bool any = m_form.gridModel().rowCount() > 0;
-    connect(addAction(m_menu, "actBackUpAll", tr("Back up all..."), any), &QAction::triggered, this,
+    connect(addAction(m_menu, "actBackUpAll", tr("Back up all\u2026"), any), &QAction::triggered, this,
             &DeviceGridMenu::backUpAll);
-    connect(addAction(m_menu, "actExportList", tr("Export list..."), any), &QAction::triggered, this,
+    connect(addAction(m_menu, "actExportList", tr("Export list\u2026"), any), &QAction::triggered, this,
             &DeviceGridMenu::exportList);
     m_menu->popup(globalPos);
     return m_menu;

@@ -1,8 +1,8 @@
 #pragma once
 // The device grid's context menu: on a controller Start and Stop Identify
 // (where the controller supports it), Back up settings..., Restore
-// settings... (shows the changes and asks before sending) and Copy IP
-// address; for the whole list Back up all... and Export list... (a CSV file
+// settings… (shows the changes and asks before sending) and Copy IP
+// address; for the whole list Back up all… and Export list… (a CSV file
 // of the grid's columns). Settings files are those of the command line
 // (model/Settings.h); what a restore sends is the configuration the
 // configuration window's untouched OK would send, through the main window's

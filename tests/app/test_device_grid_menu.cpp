@@ -113,7 +113,7 @@ private slots:
         for (const char* name : {"actIdentifyStart", "actIdentifyStop", "actBackUp", "actRestore", "actCopyIp",
                                  "actBackUpAll", "actExportList"})
             QVERIFY2(rig.item(m, name)->isEnabled(), name);
-        QCOMPARE(rig.item(m, "actBackUp")->text(), "Back up settings...");
+        QCOMPARE(rig.item(m, "actBackUp")->text(), QStringLiteral("Back up settings\u2026"));
 
         m = rig.rightClick(kArvello8); // protocol 7: no identify
         QVERIFY(!rig.item(m, "actIdentifyStart")->isEnabled());
