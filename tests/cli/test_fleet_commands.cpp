@@ -92,6 +92,11 @@ QStringList targets(std::initializer_list<int> indexes) {
     return args;
 }
 
+bool writeFile(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
 QJsonObject resultFor(const Run& r, int index) {
     for (const QJsonValue v : r.json())
         if (v.toObject().value("ip").toString() == hostOf(index)) return v.toObject();
@@ -334,10 +339,7 @@ private slots:
         Rig rig;
         QTemporaryDir dir;
         const QString bad = dir.filePath("bad.json");
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(R"({"format":"vantrel-settings","version":2,"identity":{},"settings":{}})");
-        f.close();
+        QVERIFY(writeFile(bad, R"({"format":"vantrel-settings","version":2,"identity":{},"settings":{}})"));
         Run r = rig.run(QStringList{"restore", "--from", bad} + targets({kEightSixteen}));
         QCOMPARE(r.code, cli::ExitCode::FileUnusable);
         QVERIFY2(r.err.contains("version: 2 is not allowed; allowed: 1"), qPrintable(r.err));
@@ -429,10 +431,7 @@ private slots:
         Rig rig;
         QTemporaryDir dir;
         const QString mk2 = dir.filePath("Nodalux16-MkII-V2.4.hex");
-        QFile f(mk2);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(":00000001FF\n");
-        f.close();
+        QVERIFY(writeFile(mk2, ":00000001FF\n"));
         const model::TNodaluxCtrl c = rig.listed(kEightSixteen);
         Run r = rig.run(QStringList{"firmware", "--file", mk2, "--yes"} + targets({kEightSixteen, kBootloader}));
         QCOMPARE(r.code, 0);

@@ -95,7 +95,7 @@ struct LabWindow {
     }
 };
 
-using labtest::jsonLines;
+using vantrel::labtest::jsonLines;
 
 // main() of a lab window test: exits 77 (a skip for CTest) with the reason
 // outside the lab, otherwise runs `Test`.
