@@ -1,6 +1,6 @@
 #pragma once
 // The device grid's context menu: on a controller Start and Stop Identify
-// (where the controller supports it), Back up settings..., Restore
+// (where the controller supports it), Back up settings…, Restore
 // settings… (shows the changes and asks before sending) and Copy IP
 // address; for the whole list Back up all… and Export list… (a CSV file
 // of the grid's columns). Settings files are those of the command line

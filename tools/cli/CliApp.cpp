@@ -167,6 +167,7 @@ int CliApp::discover(const CliOptions& options, QTextStream& out, QTextStream& e
             << (session.lastListedNs() < 0 ? QStringLiteral("-") : QString::number(session.lastListedNs() / 1e6, 'f', 3))
             << " ms\n";
     }
+    if (m_interruption.isRequested()) return ExitCode::Interrupted; // what answered so far is printed
     if (options.expect > 0 && static_cast<int>(controllers.size()) < options.expect) {
         err << kProgram << ": " << controllers.size() << " of " << options.expect
             << " expected controllers answered within " << options.waitMs << " ms\n";
