@@ -528,4 +528,10 @@ void TForm1::btnAboutClick() {
     if (about) m_services.showModal(*about);
 }
 
+const model::TNodaluxCtrl* TForm1::recordAtRow(int row) const {
+    if (row < 0 || row >= static_cast<int>(m_controllers.StringGridIndex.size())) return nullptr;
+    const auto index = static_cast<std::size_t>(m_controllers.StringGridIndex[static_cast<std::size_t>(row)]);
+    return index < m_controllers.size() ? &m_controllers.PControllers[index] : nullptr;
+}
+
 } // namespace vantrel::app

@@ -133,6 +133,8 @@ public:
     const model::ControllerList& controllers() const { return m_controllers; }
     DeviceGridModel& gridModel() { return m_gridModel; }
     const DeviceGridModel& gridModel() const { return m_gridModel; }
+    // The record grid row `row` shows; null outside the grid.
+    const model::TNodaluxCtrl* recordAtRow(int row) const;
 
     // The selection: a list index of full width (any row can be chosen, also
     // beyond the 256th), 0 until a row is chosen.

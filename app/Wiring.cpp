@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/DeviceGridMenu.h"
 #include "config/ConfigFlow.h"
 #include "firmware/EthFirmware.h"
 #include "testmode/TestTab.h"
@@ -53,6 +54,10 @@ void wireFlowsAndTestTab(TForm1& form, net::UdpEndpoint& endpoint, ui::Services&
     wireConfigurationFlows(form, endpoint, services);
     auto* tab = new testmode::TestTab(*form.windows().NodaluxConfig, endpoint, services, &form);
     QObject::connect(&form, &TForm1::testAnnounceApplied, tab, &testmode::TestTab::testAnnounceApplied);
+}
+
+DeviceGridMenu* wireDeviceGridMenu(TForm1& form, net::UdpEndpoint& endpoint, ui::Services& services) {
+    return new DeviceGridMenu(form, endpoint, services);
 }
 
 } // namespace vantrel::app

@@ -13,4 +13,8 @@ namespace vantrel::app {
 // `endpoint` and `services` outlive `form`; what this creates is owned by `form`.
 void wireFlowsAndTestTab(TForm1& form, net::UdpEndpoint& endpoint, ui::Services& services);
 
+class DeviceGridMenu;
+// The device grid's context menu (app/DeviceGridMenu.h), owned by `form`.
+DeviceGridMenu* wireDeviceGridMenu(TForm1& form, net::UdpEndpoint& endpoint, ui::Services& services);
+
 } // namespace vantrel::app

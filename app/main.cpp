@@ -48,6 +48,7 @@ int main(int argc, char* argv[]) {
     services.setDialogParent(&form);
     vantrel::app::createWindows(form, services);
     vantrel::app::wireFlowsAndTestTab(form, endpoint, services);
+    vantrel::app::wireDeviceGridMenu(form, endpoint, services);
 
     form.show();
     if (autoSearchRequested() && !form.bindFailed()) {

@@ -39,12 +39,6 @@ constexpr int kProgressTop = TTCPFirmware::kClientHeight - kProgressHeight - 3;
 // The progress bar counts in thousandths of the file.
 constexpr int kProgressSteps = 1000;
 
-bool hasSecondGenMarker(const QString& text) {
-    for (const char* marker : kSecondGenMarkers)
-        if (text.contains(QLatin1String(marker), Qt::CaseSensitive)) return true;
-    return false;
-}
-
 } // namespace
 
 FirmwareTarget targetOf(const model::TNodaluxCtrl& record, const QString& gridModel) {
@@ -52,11 +46,7 @@ FirmwareTarget targetOf(const model::TNodaluxCtrl& record, const QString& gridMo
 }
 
 FirmwareCheck checkFirmwareFile(const QString& fileName, const QString& model) {
-    if (!fileName.endsWith(QLatin1String(kFirmwareExtension), Qt::CaseSensitive)) return FirmwareCheck::Invalid;
-    if (!model.contains(QLatin1String(kFamilyMarker), Qt::CaseSensitive)) return FirmwareCheck::Send;
-    const bool secondGenController = hasSecondGenMarker(model);
-    const bool secondGenFile = hasSecondGenMarker(fileName);
-    return secondGenController == secondGenFile ? FirmwareCheck::Send : FirmwareCheck::Warn;
+    return model::checkFirmwareFile(fileName.toStdU16String(), model.toStdU16String());
 }
 
 TTCPFirmware::TTCPFirmware(ui::Services& services, QWidget* parent)
@@ -155,8 +145,9 @@ void TTCPFirmware::FileOpenBtnClick() {
 
 QString TTCPFirmware::GetFileName(const QString& path) {
     // The backslash rule, and the slash that separates folders on this platform.
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
-    return cut < 0 ? path : path.mid(cut + 1);
+    const std::u16string text = path.toStdU16String();
+    const std::u16string_view name = model::firmwareFileName(text);
+    return QString(reinterpret_cast<const QChar*>(name.data()), static_cast<qsizetype>(name.size()));
 }
 
 void TTCPFirmware::UpdateClick() {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+#include "model/FirmwareFile.h"
 #include "net/FirmwareUpload.h"
 
 class QLabel;
@@ -38,13 +39,9 @@ namespace vantrel::firmware {
 inline constexpr char kCaption[] = "Firmware  Update"; // two blanks between the words
 inline constexpr char kFileDialogCaption[] = "Open";
 inline constexpr char kFileFilter[] = "Firmware Hex File|*.hex";
-inline constexpr char kFirmwareExtension[] = ".hex";
-inline constexpr char kHeaderLine[] = "Firmware Nodalux 16\r\n";
+inline constexpr auto& kFirmwareExtension = model::kFirmwareExtension;
+inline constexpr auto& kHeaderLine = model::kFirmwareHeaderLine;
 inline constexpr char kStatusText[] = "Please wait, updating firmware...";
-
-// Model and file-name markers of the generation check (exact, case-sensitive).
-inline constexpr char kFamilyMarker[] = "Nodalux";
-inline constexpr char kSecondGenMarkers[][5] = {"MkII", "Mk2"};
 
 // Messages.
 inline constexpr char kInvalidFileText[] = "Please select a valid firmware file.";
@@ -68,12 +65,11 @@ inline constexpr char kFileTooLargeText[] =
 inline constexpr char kNoControllerText[] = "No controller is selected. Search again and choose the controller.";
 
 // The upload's timing.
-inline constexpr int kHeaderPauseMs = 2000;
-inline constexpr int kConnectTimeoutMs = 15000;
-inline constexpr int kStallTimeoutMs = 15000;
-inline constexpr int kCloseTimeoutMs = 5000;
-// Far above any firmware file; guards against reading a huge file by mistake.
-inline constexpr qint64 kMaxFirmwareFileSize = 64 * 1024 * 1024;
+inline constexpr int kHeaderPauseMs = model::kFirmwareHeaderPauseMs;
+inline constexpr int kConnectTimeoutMs = model::kFirmwareConnectTimeoutMs;
+inline constexpr int kStallTimeoutMs = model::kFirmwareStallTimeoutMs;
+inline constexpr int kCloseTimeoutMs = model::kFirmwareCloseTimeoutMs;
+inline constexpr qint64 kMaxFirmwareFileSize = model::kMaxFirmwareFileSize;
 
 // Modal result of "Close", the title bar and the end after "Update Sent".
 inline constexpr int kModalClose = 2;
@@ -85,8 +81,8 @@ struct FirmwareTarget {
 };
 FirmwareTarget targetOf(const model::TNodaluxCtrl& record, const QString& gridModel);
 
-// The outcome of the file and generation check of UpdateClick.
-enum class FirmwareCheck { Invalid, Send, Warn };
+// The outcome of the file and generation check of UpdateClick (model/FirmwareFile.h).
+using FirmwareCheck = model::FirmwareCheck;
 FirmwareCheck checkFirmwareFile(const QString& fileName, const QString& model);
 
 class TTCPFirmware : public QDialog {

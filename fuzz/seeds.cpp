@@ -7,7 +7,9 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz/fuzz_common.h"
 #include "model/NodaluxCtrl.h"
+#include "model/Settings.h"
 #include "protocol/ConfigPackets.h"
 #include "protocol/Diagnostic.h"
 #include "protocol/Header.h"
@@ -18,40 +20,9 @@ using namespace vantrel;
 
 namespace {
 
-// A controller with every count set, so replies carry every field.
-model::TNodaluxCtrl fullRecord(std::uint8_t version, std::uint8_t outputs, std::uint8_t dmx) {
-    model::TNodaluxCtrl c;
-    c.CurrentIP = {10, 77, 1, 1};
-    c.CurrentSM = {255, 255, 0, 0};
-    c.StaticIP = {192, 168, 0, 50};
-    c.SM = {255, 255, 255, 0};
-    c.MAC = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
-    model::setNickname(c, u"Seed controller");
-    c.Firmware = u"V1.4.11";
-    c.Temperature = 453;
-    c.QorvanaProtVer = version;
-    c.NumStrings = outputs;
-    c.DMXOutputs = dmx;
-    c.NumBanks = 4;
-    for (int i = 0; i < outputs; ++i) {
-        c.NumNodes[i] = 170;
-        c.AdvUniv[i] = static_cast<std::uint16_t>(1 + i);
-        c.AdvChan[i] = 1;
-        c.Grouping[i] = 1;
-        c.Brightness[i] = 100;
-    }
-    c.NumDrivers = 3;
-    c.DriverNameLength = 8;
-    c.DriverType = {0, 1, 0};
-    c.DriverSpeed = {0, 1, 3};
-    c.DriverExpandable = {0, 1, 0};
-    c.DriverNames = {u"WS2811", u"SK6812", u"APA102"};
-    c.ModelName = u"Nodalux 32";
-    c.MaxPixels = 1023;
-    return c;
-}
-
 int written = 0;
+
+using fuzz::fullRecord;
 
 void put(const std::filesystem::path& dir, const std::string& name, const protocol::Bytes& bytes) {
     std::ofstream out(dir / name, std::ios::binary);
@@ -117,6 +88,13 @@ int main(int argc, char** argv) {
                                     .message = u"Output 3 is hot"};
     put(dir, "diagnostic", protocol::encodeDiagnosticMessage(msg));
     put(dir, "diagnostic-long", protocol::encodeDiagnosticMessage(msg, 8, 40, 1000));
+
+    // Settings files of both families.
+    for (const auto& [name, record] : {std::pair{"settings-current", fullRecord(8, 4, 1)},
+                                       std::pair{"settings-legacy", fuzz::legacySettingsRecord()}}) {
+        const std::string text = model::settingsFileText(record).value_or("");
+        put(dir, name, protocol::Bytes(text.begin(), text.end()));
+    }
 
     std::printf("%d seed packets in %s\n", written, dir.c_str());
     return 0;

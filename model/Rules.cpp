@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "model/Controllers.h"
+#include "model/SentConfiguration.h"
 
 namespace vantrel::model {
 
@@ -260,6 +261,31 @@ const std::vector<std::u16string>& rgbwList() {
         u"G-W-B-R", u"B-W-G-R", u"W-R-G-B", u"W-R-B-G", u"W-G-R-B", u"W-B-R-G", u"W-G-B-R", u"W-B-G-R",
     };
     return list;
+}
+
+int maxPixelsPerOutput(const TNodaluxCtrl& r) {
+    constexpr int kSixteenOutputs = 16;
+    if (isLegacy(r)) return maxPixelsLegacy(r.NumStrings == kSixteenOutputs, isRgbw(r));
+    const bool expandable =
+        r.DriverChip < r.NumDrivers && r.DriverChip < r.DriverExpandable.size() && r.DriverExpandable[r.DriverChip] == 1;
+    return maxPixelsCurrent(r.MaxPixels, isRgbw(r), r.CondensedMode == 1, expandable);
+}
+
+std::uint8_t outputsInUse(const TNodaluxCtrl& r) {
+    if (isLegacy(r)) return r.NumStrings;
+    return outputsInUse(r.NumStrings, r.DriverExpandable, r.NumDrivers, r.CondensedMode == 1);
+}
+
+int testPixelMaximum(const TNodaluxCtrl& r, int output) {
+    const auto physical = [&](int o) {
+        const auto k = static_cast<std::size_t>(o - 1);
+        return static_cast<long long>(r.NumNodes[k]) + r.AdvNull[k];
+    };
+    if (output >= 1 && output <= kMaxOutputs) return static_cast<int>(std::clamp<long long>(physical(output), 0, std::numeric_limits<std::int32_t>::max()));
+    long long maximum = maxPixelsPerOutput(r);
+    const int outputs = std::min<int>(outputsInUse(r), kMaxOutputs);
+    for (int o = 1; o <= outputs; ++o) maximum = std::min(maximum, physical(o));
+    return static_cast<int>(std::max<long long>(maximum, 0));
 }
 
 bool versionAtLeast(const std::array<std::uint8_t, 3>& tool, const std::array<std::uint8_t, 3>& required) {

@@ -102,6 +102,18 @@ int itemFromPositionForm(std::uint8_t first, std::uint8_t second);
 const std::vector<std::u16string>& rgbList();
 const std::vector<std::u16string>& rgbwList();
 
+// --- a controller's record as the windows show it ------------------------------
+
+// The per-output pixel limit of a record: its family's limit for its LED
+// type, output mode and chip.
+int maxPixelsPerOutput(const TNodaluxCtrl& record);
+// The outputs in use of a record for its output mode.
+std::uint8_t outputsInUse(const TNodaluxCtrl& record);
+// The highest pixel the single-pixel test can light: on output `output`
+// (from 1) its pixels and null pixels; on every output (0) the shortest of
+// the outputs in use, within the pixel limit.
+int testPixelMaximum(const TNodaluxCtrl& record, int output);
+
 // The tool's own version against a controller's minimum: true when
 // `tool` >= `required`, major first.
 bool versionAtLeast(const std::array<std::uint8_t, 3>& tool, const std::array<std::uint8_t, 3>& required);

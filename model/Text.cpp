@@ -201,4 +201,43 @@ std::u16string fromUtf8(std::string_view text) {
     return out;
 }
 
+std::optional<Mac> parseMac(std::string_view text) {
+    constexpr std::size_t kLength = 17; // "02:4E:4C:00:00:01"
+    if (text.size() != kLength) return std::nullopt;
+    const char separator = text[2];
+    if (separator != ':' && separator != '-') return std::nullopt;
+    Mac mac{};
+    for (std::size_t i = 0; i < mac.size(); ++i) {
+        const std::size_t at = i * 3;
+        if (i > 0 && text[at - 1] != separator) return std::nullopt;
+        unsigned value = 0;
+        const auto res = std::from_chars(text.data() + at, text.data() + at + 2, value, 16);
+        if (res.ec != std::errc{} || res.ptr != text.data() + at + 2) return std::nullopt;
+        mac[i] = static_cast<std::uint8_t>(value);
+    }
+    return mac;
+}
+
+std::optional<double> temperatureCelsius(std::uint16_t raw) {
+    if (raw == kTemperatureNotAvailable) return std::nullopt;
+    const double celsius = raw / 10.0;
+    return celsius > kHighestPositiveCelsius ? -((0xFFFF - raw) / 10.0) : celsius;
+}
+
+std::string csvField(std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+    std::string out = "\"";
+    for (const char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string csvLine(const std::vector<std::string>& fields) {
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) out += (i ? "," : "") + csvField(fields[i]);
+    return out;
+}
+
 } // namespace vantrel::model

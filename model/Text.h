@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/NodaluxCtrl.h"
 
@@ -36,5 +37,19 @@ std::string ipSortKey(std::string_view dotted);
 std::string toUtf8(std::u16string_view text);
 // UTF-8 to UTF-16 code units (invalid bytes become U+FFFD).
 std::u16string fromUtf8(std::string_view text);
+
+// One CSV line (RFC 4180) without its line end: fields holding a comma, a
+// quote or a line break are quoted, quotes doubled. UTF-8 in and out.
+std::string csvLine(const std::vector<std::string>& fields);
+// One field of it.
+std::string csvField(std::string_view field);
+
+// Parses a MAC address: six pairs of hex digits (either case) joined by ":"
+// or by "-"; nothing otherwise.
+std::optional<Mac> parseMac(std::string_view text);
+
+// The temperature in degrees Celsius from the raw tenths, by the rule of the
+// grid's text; nothing for 0xFFFF (not available).
+std::optional<double> temperatureCelsius(std::uint16_t raw);
 
 } // namespace vantrel::model

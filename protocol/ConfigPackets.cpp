@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "model/SentConfiguration.h"
 #include "protocol/ByteReader.h"
 #include "protocol/Header.h"
 #include "protocol/NicknameField.h"
@@ -151,6 +152,12 @@ Bytes buildConfigV4Below(const model::TNodaluxCtrl& c) {
     w.u8(c.CondensedMode);
     w.u8(c.LedType);
     return w.take();
+}
+
+std::optional<Bytes> buildConfigAsSent(const model::TNodaluxCtrl& record) {
+    const model::TNodaluxCtrl sent = model::configurationAsSent(record);
+    if (model::isLegacy(sent)) return buildConfigV4Below(sent);
+    return buildConfig(sent);
 }
 
 std::optional<Bytes> buildNetworkSettings(const model::TNodaluxCtrl& c) {

@@ -47,6 +47,11 @@ std::optional<Bytes> buildConfig(const model::TNodaluxCtrl& record);
 // Legacy layout: always 338 bytes, version byte 2, 16 outputs.
 Bytes buildConfigV4Below(const model::TNodaluxCtrl& record);
 
+// The configuration packet of a controller in its family's layout (legacy:
+// protocol 4 and earlier), built from the record as the configuration
+// window's OK sends it (model::configurationAsSent). Nothing above protocol 8.
+std::optional<Bytes> buildConfigAsSent(const model::TNodaluxCtrl& record);
+
 // 27 bytes, broadcast; nothing above protocol 8.
 std::optional<Bytes> buildNetworkSettings(const model::TNodaluxCtrl& record);
 

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev                      # libFuzzer and the sanitizers
   libgtest-dev libgmock-dev libbenchmark-dev    # GoogleTest, Google Benchmark
   qt6-base-dev qt6-base-dev-tools libgl-dev     # Qt 6 Widgets, Network, Test
+  nlohmann-json3-dev                            # JSON of the settings files
   iproute2                                      # the network lab (ip netns, veth)
   xvfb xauth imagemagick poppler-utils          # screenshots and guide previews
   dpkg-dev librsvg2-bin                         # the Debian package: dependencies, icons

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -101,6 +102,16 @@ OpenResult QtServices::openUrl(const QString& url) {
 
 QString QtServices::chooseOpenFile(const QString& caption, const QString& filter, const QString& startFolder) {
     return QFileDialog::getOpenFileName(m_parent, caption, startFolder, qtFileFilter(filter));
+}
+
+QString QtServices::chooseSaveFile(const QString& caption, const QString& filter, const QString& startFolder,
+                                   const QString& suggestedName) {
+    const QString start = startFolder.isEmpty() ? suggestedName : QDir(startFolder).filePath(suggestedName);
+    return QFileDialog::getSaveFileName(m_parent, caption, start, qtFileFilter(filter));
+}
+
+QString QtServices::chooseFolder(const QString& caption, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(m_parent, caption, startFolder);
 }
 
 QString qtFileFilter(const QString& filter) {

@@ -21,6 +21,9 @@ public:
     OpenResult openUrl(const QString& url) override;
     QString chooseOpenFile(const QString& caption, const QString& filter,
                            const QString& startFolder = QString()) override;
+    QString chooseSaveFile(const QString& caption, const QString& filter, const QString& startFolder,
+                           const QString& suggestedName) override;
+    QString chooseFolder(const QString& caption, const QString& startFolder) override;
 
 private:
     QWidget* m_parent = nullptr;

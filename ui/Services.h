@@ -40,10 +40,18 @@ public:
     virtual OpenResult openUrl(const QString& url) = 0;
 
     // A file-open dialog; empty when the user cancelled. `filter` in Qt's form
-    // ("Label (*.ext)") or as "Label|*.ext" pairs. It opens in `startFolder`,
-    // or in the current folder when that is empty.
+    // ("Label (*.ext)") or as "Label|*.ext" pairs. `startFolder` is where it
+    // opens (empty: the process's current folder).
     virtual QString chooseOpenFile(const QString& caption, const QString& filter,
                                    const QString& startFolder = QString()) = 0;
+
+    // A file-save dialog proposing `suggestedName` in `startFolder`; empty
+    // when the user cancelled.
+    virtual QString chooseSaveFile(const QString& caption, const QString& filter, const QString& startFolder,
+                                   const QString& suggestedName) = 0;
+
+    // A folder dialog; empty when the user cancelled.
+    virtual QString chooseFolder(const QString& caption, const QString& startFolder) = 0;
 };
 
 } // namespace vantrel::ui

@@ -190,7 +190,7 @@ private slots:
         QTest::newRow("expect zero") << QStringList{"discover", "--adapter", ip, "--expect", "0"} << false << 0
                                      << 0 << QString() << 0 << 0 << "--expect must be";
         QTest::newRow("json and csv") << QStringList{"discover", "--adapter", ip, "--json", "--csv"} << false << 0
-                                      << 0 << QString() << 0 << 0 << "one of --json and --csv";
+                                      << 0 << QString() << 0 << 0 << "choose one of --json, --csv and --records";
         QTest::newRow("adapter twice") << QStringList{"discover", "--adapter", ip, "--adapter", ip} << false << 0
                                        << 0 << QString() << 0 << 0 << "more than once";
         QTest::newRow("flag with value") << QStringList{"discover", "--adapter", ip, "--json=1"} << false << 0 << 0
@@ -394,7 +394,7 @@ private slots:
 
         FakeUdpEndpoint endpoint;
         const RunResult r = runCli(
-            {"discover", "--adapter", "10.77.0.1", "--wait", "50", "--json", "--stats"}, kLabAdapters, endpoint,
+            {"discover", "--adapter", "10.77.0.1", "--wait", "50", "--records", "--stats"}, kLabAdapters, endpoint,
             [&] {
                 endpoint.inject(toQByteArray(protocol::buildPoll()), own); // our own poll, should it come back
                 endpoint.inject(toQByteArray(identify), own);              // our own identify

@@ -99,7 +99,7 @@ class LabFirmwareTest : public QObject {
     // The Firmware text a search lists for `ip`, through vantrel-cli; empty when not listed.
     QString listedFirmware(const QString& ip) {
         const RunResult r = labtest::run(
-            m_lab.cliPath, {"discover", "--adapter", m_lab.pcAddress, "--wait", QString::number(kListenMs), "--json"},
+            m_lab.cliPath, {"discover", "--adapter", m_lab.pcAddress, "--wait", QString::number(kListenMs), "--records"},
             kListenMs + kCliMarginMs);
         if (!r.finished || r.exitCode != 0) return {};
         for (const QJsonValue v : QJsonDocument::fromJson(r.out).array())

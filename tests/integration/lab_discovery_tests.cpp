@@ -81,7 +81,7 @@ std::optional<model::TNodaluxCtrl> expectedRecord(const QJsonObject& entry, QStr
     return protocol::readPollReply(protocol::encodePollReply(rec, static_cast<std::uint8_t>(layout)));
 }
 
-// A vantrel-cli --json answer, keyed by the listed IP text.
+// A vantrel-cli discover --records answer, keyed by the listed IP text.
 struct Listing {
     QJsonArray all;
     QHash<QString, QJsonObject> byIp;
@@ -218,7 +218,7 @@ private slots:
         QString error;
         QVERIFY2(sim.start(m_lab, {}, kSimStartMs, error), qPrintable(error));
 
-        const RunResult r = discover({"--json"}, kListenMs);
+        const RunResult r = discover({"--records"}, kListenMs);
         QVERIFY2(r.finished && r.exitCode == 0, r.err.constData());
         const Listing listing = parseListing(r.out, error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -270,7 +270,7 @@ private slots:
         QVERIFY2(second.start(m_lab, {"--fleet", twinFile}, kSimStartMs, error),
                  qPrintable(error));
 
-        const RunResult r = discover({"--json"}, kListenMs);
+        const RunResult r = discover({"--records"}, kListenMs);
         QVERIFY2(r.finished && r.exitCode == 0, r.err.constData());
         const Listing listing = parseListing(r.out, error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -385,7 +385,7 @@ private slots:
         // Several searches, each one poll: a reply lost to a full buffer or a
         // reader that stopped reading shows in some of them, not always in the first.
         for (int round = 1; round <= kScaleRounds; ++round) {
-            const RunResult r = discover({"--json", "--expect", QString::number(kScaleCount)}, kScaleListenMs);
+            const RunResult r = discover({"--records", "--expect", QString::number(kScaleCount)}, kScaleListenMs);
             QVERIFY2(r.finished && r.exitCode == 0,
                      qPrintable(QStringLiteral("search %1 of %2: ").arg(round).arg(kScaleRounds) +
                                 QString::fromUtf8(r.err)));

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "model/Text.h"
+#include "tools/common/RecordJson.h"
 #include "tests/sim/sim_test_support.h"
 
 namespace {
@@ -137,6 +138,34 @@ TEST(FleetFile, ShortHandEntriesGetTheirLayoutFromTheRecord) {
     }
 }
 
+// What `vantrel-cli discover --records` prints (each reply's record under its
+// field names, with the grid texts beside it) is a fleet: every controller
+// answers with the reply it was listed from, the one in its bootloader included.
+TEST(FleetFile, ListedRecordsAreAFleet) {
+    const auto fleet = defaultFleet();
+    QJsonArray records;
+    std::vector<model::TNodaluxCtrl> listed;
+    for (const SimController& c : fleet) {
+        const auto decoded = sim::testing::readReply(c.replyBytes());
+        ASSERT_TRUE(decoded.has_value());
+        listed.push_back(*decoded);
+        QJsonObject o = tools::recordToJson(*decoded);
+        o[QStringLiteral("grid")] = QJsonObject{{QStringLiteral("Model"), QStringLiteral("as the grid shows it")}};
+        records.append(o);
+    }
+    QString error;
+    const auto back = fleetFromRecords(records, error);
+    ASSERT_TRUE(back.has_value()) << error.toStdString();
+    ASSERT_EQ(back->size(), fleet.size());
+    for (std::size_t i = 0; i < fleet.size(); ++i) {
+        SCOPED_TRACE("controller " + std::to_string(i));
+        const auto again = sim::testing::readReply((*back)[i].replyBytes());
+        ASSERT_TRUE(again.has_value());
+        EXPECT_TRUE(sameRecord(listed[i], *again));
+        EXPECT_EQ((*back)[i].bootloader, fleet[i].bootloader);
+    }
+}
+
 TEST(FleetFile, WrongFilesAreRefusedWithAMessage) {
     const QByteArray good = R"({"layoutVersion": 8, "record": {"CurrentIP": "10.77.1.1"}})";
     struct Case {
@@ -146,7 +175,9 @@ TEST(FleetFile, WrongFilesAreRefusedWithAMessage) {
     };
     const Case cases[] = {
         {"not JSON", "{\"controllers\": [", "not valid JSON"},
-        {"not an object", "[1, 2]", "must hold a JSON object"},
+        {"records that are not objects", "[1, 2]", "records[0]: expected a record object"},
+        {"a record field of the wrong kind", R"([{"CurrentIP": "10.77.1.1", "NumStrings": "x", "grid": {}}])",
+         "records[0]: record: NumStrings"},
         {"no controllers", "{}", "\"controllers\" array"},
         {"no controller at all", R"({"controllers": []})", "is empty"},
         {"an entry that is no object", R"({"controllers": [7]})", "controllers[0]: expected an object"},

@@ -1,6 +1,8 @@
 #include "tests/support/LabProcess.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonDocument>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -98,6 +100,17 @@ void SimProcess::stop() {
         }
     }
     m_process.reset();
+}
+
+QList<QJsonObject> jsonLines(const QString& path) {
+    QList<QJsonObject> lines;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return lines;
+    while (!f.atEnd()) {
+        const QJsonDocument doc = QJsonDocument::fromJson(f.readLine());
+        if (doc.isObject()) lines << doc.object();
+    }
+    return lines;
 }
 
 RunResult run(const QString& program, const QStringList& args, int timeoutMs) {

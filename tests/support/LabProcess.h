@@ -4,6 +4,8 @@
 // tells the test through its environment.
 
 #include <QByteArray>
+#include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -56,6 +58,9 @@ struct RunResult {
     QByteArray out;
     QByteArray err;
 };
+
+// The objects of a JSON-lines file (the simulator's --log), so far.
+QList<QJsonObject> jsonLines(const QString& path);
 
 // Runs a program to its end (on the side the test runs on).
 RunResult run(const QString& program, const QStringList& args, int timeoutMs);

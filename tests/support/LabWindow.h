@@ -95,17 +95,7 @@ struct LabWindow {
     }
 };
 
-// The objects of a JSON-lines file (the simulator's --log), so far.
-inline QList<QJsonObject> jsonLines(const QString& path) {
-    QList<QJsonObject> lines;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return lines;
-    while (!f.atEnd()) {
-        const QJsonDocument doc = QJsonDocument::fromJson(f.readLine());
-        if (doc.isObject()) lines << doc.object();
-    }
-    return lines;
-}
+using vantrel::labtest::jsonLines;
 
 // main() of a lab window test: exits 77 (a skip for CTest) with the reason
 // outside the lab, otherwise runs `Test`.

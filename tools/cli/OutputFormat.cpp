@@ -175,14 +175,10 @@ QString adaptersCsv(const QList<net::Adapter>& adapters) {
     return csv(adapterHeader(), rows);
 }
 
-QString csvField(const QString& text) {
-    const bool needsQuotes = text.contains(u',') || text.contains(u'"') || text.contains(u'\n') ||
-                             text.contains(u'\r');
-    if (!needsQuotes)
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
+QString csvField(const QString& text) { return QString::fromStdString(model::csvField(text.toStdString())); }
+
+QString printableText(const QString& text) { return printable(text); }
+
+QByteArray jsonArrayLines(const QList<QJsonObject>& objects) { return jsonLines(objects); }
 
 } // namespace vantrel::cli

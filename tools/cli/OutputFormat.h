@@ -3,6 +3,7 @@
 // JSON or as CSV. Pure formatting, no sockets.
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -48,5 +49,10 @@ QString adaptersCsv(const QList<net::Adapter>& adapters);
 
 // Quotes one CSV field when it needs it.
 QString csvField(const QString& text);
+
+// Device-supplied text made safe for a terminal: control characters become U+FFFD.
+QString printableText(const QString& text);
+// A JSON array with each object compact on a line of its own.
+QByteArray jsonArrayLines(const QList<QJsonObject>& objects);
 
 } // namespace vantrel::cli

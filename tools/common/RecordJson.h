@@ -4,7 +4,7 @@
 // Addresses are dotted texts ("10.77.1.1"), the MAC is "02-4E-4C-00-00-01",
 // texts are strings (every character kept, NULs included), fixed arrays are
 // arrays of numbers with all their entries. The simulator's fleet files and
-// the command line's --json output use this one form.
+// the command line's discover --records output use this one form.
 
 #include <QJsonObject>
 #include <QString>

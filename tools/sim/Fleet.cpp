@@ -41,6 +41,12 @@ const QString kKeyBootloader = QStringLiteral("bootloader");
 const QString kKeyBootFirmware = QStringLiteral("bootloaderFirmware");
 const QString kKeyLegacyLength = QStringLiteral("legacyLength");
 const QString kKeyWireModel = QStringLiteral("wireModel");
+// The grid texts beside each record of `vantrel-cli discover --records`.
+const QString kKeyGrid = QStringLiteral("grid");
+const QString kKeyFirmware = QStringLiteral("Firmware");
+const QString kKeyProtocolVersion = QStringLiteral("QorvanaProtVer");
+// Legacy controllers from records answer in the layout that carries every field.
+constexpr int kRecordsLegacyLayout = 4;
 
 model::Mac macFor(std::uint32_t n) {
     return {kMacPrefix[0],
@@ -509,6 +515,36 @@ std::optional<std::vector<SimController>> fleetFromJson(const QJsonObject& json,
     return fleet;
 }
 
+std::optional<std::vector<SimController>> fleetFromRecords(const QJsonArray& records, QString& error) {
+    QJsonArray entries;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (!records[i].isObject()) {
+            error = QStringLiteral("records[%1]: expected a record object").arg(i);
+            return std::nullopt;
+        }
+        QJsonObject record = records[i].toObject();
+        record.remove(kKeyGrid);
+        QJsonObject entry;
+        const int version = record.value(kKeyProtocolVersion).toInt(0);
+        if (version <= kRecordsLegacyLayout) {
+            entry[kKeyLayout] = kRecordsLegacyLayout;
+            entry[kKeyLegacyLength] = static_cast<qint64>(kLegacyReplyFull);
+        }
+        const QString firmware = record.value(kKeyFirmware).toString();
+        if (firmware.startsWith(QStringLiteral("Bootloader")) && version > kRecordsLegacyLayout) {
+            entry[kKeyBootloader] = true;
+            entry[kKeyBootFirmware] = firmware;
+            record[kKeyFirmware] = QString();
+        }
+        entry[kKeyRecord] = record;
+        entries.append(entry);
+    }
+    QString why;
+    auto fleet = fleetFromJson(QJsonObject{{kKeyControllers, entries}}, why);
+    if (!fleet) error = why.replace(QStringLiteral("controllers["), QStringLiteral("records["));
+    return fleet;
+}
+
 std::optional<std::vector<SimController>> loadFleet(const QString& path, QString& error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -523,13 +559,14 @@ std::optional<std::vector<SimController>> loadFleet(const QString& path, QString
                     .arg(parseError.offset);
         return std::nullopt;
     }
-    if (!doc.isObject()) {
-        error = QStringLiteral("the fleet file %1 must hold a JSON object with a \"controllers\" array")
+    if (!doc.isObject() && !doc.isArray()) {
+        error = QStringLiteral("the fleet file %1 must hold a JSON object with a \"controllers\" array, or the "
+                               "records 'vantrel-cli discover --records' prints")
                     .arg(path);
         return std::nullopt;
     }
     QString why;
-    auto fleet = fleetFromJson(doc.object(), why);
+    auto fleet = doc.isArray() ? fleetFromRecords(doc.array(), why) : fleetFromJson(doc.object(), why);
     if (!fleet) error = QStringLiteral("the fleet file %1 cannot be used: %2").arg(path, why);
     return fleet;
 }

@@ -9,7 +9,11 @@
 // Record fields not given are 0 or empty. "layoutVersion" defaults to the
 // record's QorvanaProtVer (legacy controllers must give 0..4); legacy
 // controllers name their model by "wireModel" or by the record's "Model".
+//
+// A fleet file may also be what `vantrel-cli discover --records` prints: a
+// JSON array of records, each with its grid texts under "grid".
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -50,5 +54,10 @@ bool readdressFleet(std::vector<SimController>& fleet, const model::Ip4& base, c
 std::optional<std::vector<SimController>> loadFleet(const QString& path, QString& error);
 std::optional<std::vector<SimController>> fleetFromJson(const QJsonObject& json, QString& error);
 QJsonObject fleetToJson(const std::vector<SimController>& fleet);
+// The records `vantrel-cli discover --records` prints, as they are printed:
+// each controller answers with the reply that gave its record (legacy ones in
+// the full 388-byte layout; one listed in its bootloader starts in it, its
+// application's firmware unknown).
+std::optional<std::vector<SimController>> fleetFromRecords(const QJsonArray& records, QString& error);
 
 } // namespace vantrel::sim

@@ -76,8 +76,8 @@ OpenResult ScriptedServices::openUrl(const QString& url) {
     return nextOpenResult();
 }
 
-QString ScriptedServices::chooseOpenFile(const QString& caption, const QString& filter, const QString& startFolder) {
-    fileDialogs.push_back({caption, filter, startFolder});
+QString ScriptedServices::nextFileChoice(FileDialog dialog) {
+    fileDialogs.push_back(std::move(dialog));
     if (m_files.empty()) {
         ++m_unscripted;
         return {};
@@ -85,6 +85,19 @@ QString ScriptedServices::chooseOpenFile(const QString& caption, const QString& 
     QString path = m_files.front();
     m_files.pop_front();
     return path;
+}
+
+QString ScriptedServices::chooseOpenFile(const QString& caption, const QString& filter, const QString& startFolder) {
+    return nextFileChoice({caption, filter, startFolder});
+}
+
+QString ScriptedServices::chooseSaveFile(const QString& caption, const QString& filter, const QString& startFolder,
+                                         const QString& suggestedName) {
+    return nextFileChoice({caption, filter, startFolder, QStringLiteral("save"), suggestedName});
+}
+
+QString ScriptedServices::chooseFolder(const QString& caption, const QString& startFolder) {
+    return nextFileChoice({caption, QString(), startFolder, QStringLiteral("folder")});
 }
 
 } // namespace vantrel::ui::testing

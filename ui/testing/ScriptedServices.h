@@ -30,7 +30,9 @@ public:
     struct FileDialog {
         QString caption;
         QString filter;
-        QString startFolder;
+        QString startFolder = QString();
+        QString kind = QStringLiteral("open"); // "open", "save" or "folder"
+        QString suggestedName = QString();
     };
     // Runs while a window is "shown"; may work its controls; returns the modal result.
     using ModalHandler = std::function<int(QDialog&)>;
@@ -43,7 +45,8 @@ public:
     void queueModal(ModalHandler handler) { m_modals.push_back(std::move(handler)); }
     // Results for `openFile` and `openUrl`; without one the open succeeds.
     void queueOpenResult(OpenResult result) { m_opens.push_back(result); }
-    // Choices for `chooseOpenFile`; without one the user cancels (empty text).
+    // Choices for `chooseOpenFile`, `chooseSaveFile` and `chooseFolder`, in
+    // call order; without one the user cancels (empty text).
     void queueFileChoice(const QString& path) { m_files.push_back(path); }
 
     // Called for every message after it is recorded (a test may act as the user would).
@@ -73,9 +76,13 @@ public:
     OpenResult openUrl(const QString& url) override;
     QString chooseOpenFile(const QString& caption, const QString& filter,
                            const QString& startFolder = QString()) override;
+    QString chooseSaveFile(const QString& caption, const QString& filter, const QString& startFolder,
+                           const QString& suggestedName) override;
+    QString chooseFolder(const QString& caption, const QString& startFolder) override;
 
 private:
     OpenResult nextOpenResult();
+    QString nextFileChoice(FileDialog dialog);
 
     std::deque<Answer> m_answers;
     std::deque<ModalHandler> m_modals;
