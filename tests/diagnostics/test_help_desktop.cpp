@@ -33,7 +33,9 @@ public:
     void sleep(int) override {}
     ui::OpenResult openFile(const QString& path) override { return m_desktop.openFile(path); }
     ui::OpenResult openUrl(const QString& url) override { return m_desktop.openUrl(url); }
-    QString chooseOpenFile(const QString&, const QString&) override { return {}; }
+    QString chooseOpenFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseSaveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseFolder(const QString&, const QString&) override { return {}; }
 
 private:
     ui::QtServices m_desktop;
