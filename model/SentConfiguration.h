@@ -31,13 +31,17 @@ SimpleStart simpleStart(const TNodaluxCtrl& c);
 // current controller, always 16 on a legacy one (its packet carries 16).
 int simpleLayoutOutputs(const TNodaluxCtrl& c);
 
-// Four channels a pixel: LED type RGBW (a legacy controller shows every value
-// but 0 as RGBW).
+// Four channels a pixel, as the window shows the LED type: 1 is RGBW and 0
+// RGB; for another code a legacy controller shows RGBW, and a current one the
+// only type its chip takes (RGBW for a chip that drives RGBW only), else RGB.
 bool isRgbw(const TNodaluxCtrl& c);
 
-// The record as the configuration sends it: the record itself, except that in
-// simple mode each output's start universe and channel are laid out again one
-// after another from the start universe, start channel and pixel count.
+// The record as the configuration sends it, as an untouched OK in the window
+// sends it: the record itself, except that in simple mode every output takes
+// the first output's pixel count, with no null pixels, zig-zag or reversal,
+// and the outputs are laid out one after another from the start universe,
+// start channel and pixel count; a legacy controller in advanced mode carries
+// start channel 0.
 TNodaluxCtrl configurationAsSent(const TNodaluxCtrl& record);
 
 } // namespace vantrel::model

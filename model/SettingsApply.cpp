@@ -441,16 +441,26 @@ public:
                 if (std::string_view(name) == key::kChannel && onPixelBoundary(path + name, *given))
                     r.AdvChan[k] = static_cast<std::uint16_t>(*given);
             }
-            if (o.nullPixels && *o.nullPixels != r.AdvNull[k]) {
+            if (simple) {
+                // Simple mode sends every output without null pixels, zig-zag or reversal.
+                for (const auto& [given, name] : {std::pair{o.nullPixels.has_value() && *o.nullPixels != 0, key::kNullPixels},
+                                                  std::pair{o.zigZag.has_value() && *o.zigZag != 0, key::kZigZag},
+                                                  std::pair{o.reversed.has_value() && *o.reversed, key::kReversed}}) {
+                    if (given)
+                        errors.push_back(path + name + ": none in simple mode (every output is sent without it); "
+                                                       "give mode \"advanced\" to set outputs one by one");
+                }
+            }
+            if (!simple && o.nullPixels && *o.nullPixels != r.AdvNull[k]) {
                 const long long most = legacy ? kLegacyNullPixels : std::clamp<long long>(r.MaxPixels - 1LL, 0, kNullPixelsByte);
                 if (inRange(path + key::kNullPixels, *o.nullPixels, 0, most)) r.AdvNull[k] = static_cast<std::uint8_t>(*o.nullPixels);
             }
-            if (o.zigZag && *o.zigZag != r.AdvZig[k]) {
+            if (!simple && o.zigZag && *o.zigZag != r.AdvZig[k]) {
                 const long long most = legacy ? (r.NumStrings == kLegacyOutputsSixteen ? kLegacyZigZag16 : kLegacyZigZag)
                                               : std::max<long long>(r.MaxPixels - 1LL, 0);
                 if (inRange(path + key::kZigZag, *o.zigZag, 0, most)) r.AdvZig[k] = static_cast<std::uint16_t>(*o.zigZag);
             }
-            if (o.reversed && *o.reversed != (r.AdvReverse[k] == 1)) r.AdvReverse[k] = *o.reversed ? 1 : 0;
+            if (!simple && o.reversed && *o.reversed != (r.AdvReverse[k] == 1)) r.AdvReverse[k] = *o.reversed ? 1 : 0;
             if (o.colourOrder) outputColourOrder(path, k, *o.colourOrder, perOutputOrder);
             const bool groupingIntensity = !legacy || f.groupingIntensity;
             if (o.grouping && *o.grouping != r.Grouping[k]) {

@@ -76,14 +76,16 @@ Json outputsArray(const TNodaluxCtrl& r, bool legacy, const LegacyFeatures& f) {
         const auto k = static_cast<std::size_t>(i);
         Json o = Json::object();
         o[key::kOutput] = i + 1;
+        // In simple mode every output takes the start, the pixel count and no
+        // null pixels, zig-zag or reversal: the configuration sends no other.
         if (!simple) {
             o[key::kPixels] = r.NumNodes[k];
             o[key::kUniverse] = r.AdvUniv[k];
             o[key::kChannel] = r.AdvChan[k];
+            o[key::kNullPixels] = r.AdvNull[k];
+            o[key::kZigZag] = r.AdvZig[k];
+            o[key::kReversed] = r.AdvReverse[k] == 1;
         }
-        o[key::kNullPixels] = r.AdvNull[k];
-        o[key::kZigZag] = r.AdvZig[k];
-        o[key::kReversed] = r.AdvReverse[k] == 1;
         if (perOutputOrder) {
             if (const auto l = label(r.AdvRgbOrder[k], legacy ? false : rgbw)) o[key::kColourOrder] = *l;
         }

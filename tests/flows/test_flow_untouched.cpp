@@ -317,6 +317,15 @@ void TestFlowUntouched::untouchedOkSendsTheRecord() {
             ++checks;
             const QByteArray expected = untouchedConfig(r);
             const bool sentOnce = rig.sent().size() == 1;
+            // The command line's restore sends what the core says a configuration carries: it must be the same.
+            const auto asSent = vantrel::protocol::buildConfigAsSent(r);
+            const QByteArray core = asSent ? QByteArray(reinterpret_cast<const char*>(asSent->data()),
+                                                        static_cast<qsizetype>(asSent->size()))
+                                           : QByteArray();
+            if (core != expected) {
+                failures << QStringLiteral("%1: the core's configuration differs from the window's:\n%2")
+                                .arg(row.name(), hexDiff(core, expected));
+            }
             if (!sentOnce || rig.sent()[0].bytes != expected) {
                 failures << QStringLiteral("%1, after %2:\n%3")
                                 .arg(row.name(), before ? before->name() : QStringLiteral("nothing (first of the session)"),
