@@ -233,9 +233,9 @@ TEST(SettingsFile, WritesACurrentControllerInTheUsersWords) {
     EXPECT_EQ(s["start_channel"], 1);
     EXPECT_EQ(s["pixels"], 170);
     ASSERT_EQ(s["outputs"].size(), 4u);
-    // Simple mode: no per-output pixels, universes or channels.
-    EXPECT_EQ(s["outputs"][2], Json::parse(R"({"output":3,"null_pixels":2,"zig_zag":0,"reversed":false,
-                                               "colour_order":"GRB","grouping":1,"brightness":100})"));
+    // Simple mode: no per-output pixels, universes, channels, null pixels,
+    // zig-zag or reversal (the configuration sends every output without them).
+    EXPECT_EQ(s["outputs"][2], Json::parse(R"({"output":3,"colour_order":"GRB","grouping":1,"brightness":100})"));
     EXPECT_EQ(s["dmx_outputs"], Json::parse(R"([{"output":1,"enabled":true,"universe":500},
                                                 {"output":2,"enabled":false,"universe":501}])"));
     EXPECT_EQ(s["chip"], "WS2811/12");
@@ -554,11 +554,17 @@ TEST(SettingsFile, AnotherControllerKeepsItsOwnNetwork) {
 
 TEST(SettingsFile, ChangesAreListedInTheUsersWords) {
     const TNodaluxCtrl cur = currentController();
-    const ApplyResult r = applyAssignments({"nickname=Stage", "outputs.3.null_pixels=9"}, cur);
+    const ApplyResult r = applyAssignments({"nickname=Stage", "outputs.3.brightness=50"}, cur);
     ASSERT_TRUE(r.ok);
     ASSERT_EQ(r.changes.size(), 2u);
     EXPECT_EQ(r.changes[0], (SettingChange{"nickname", "\"Eight Sixteen\"", "\"Stage\""}));
-    EXPECT_EQ(r.changes[1], (SettingChange{"outputs.3.null_pixels", "2", "9"}));
+    EXPECT_EQ(r.changes[1], (SettingChange{"outputs.3.brightness", "100", "50"}));
+
+    // Simple mode sends no null pixels: asking for some is refused, naming the way to get them.
+    const ApplyResult simple = applyAssignments({"outputs.3.null_pixels=9"}, cur);
+    EXPECT_FALSE(simple.ok);
+    EXPECT_NE(simple.error.find("outputs.3.null_pixels"), std::string::npos) << simple.error;
+    EXPECT_NE(simple.error.find("advanced"), std::string::npos) << simple.error;
 }
 
 TEST(SentConfiguration, SimpleModeLaysTheOutputsOutAgain) {
@@ -575,9 +581,15 @@ TEST(SentConfiguration, SimpleModeLaysTheOutputsOutAgain) {
     EXPECT_EQ(sent.AdvUniv[2], 2);
     EXPECT_EQ(sent.AdvChan[2], 91);
     EXPECT_EQ(sent.AdvUniv[4], 0) << "only the controller's outputs";
+    // Every output of the layout without null pixels, zig-zag or reversal.
+    EXPECT_EQ(c.AdvNull[2], 2);
+    EXPECT_EQ(sent.AdvNull[2], 0);
     TNodaluxCtrl rest = sent;
     rest.AdvUniv = c.AdvUniv;
     rest.AdvChan = c.AdvChan;
+    rest.AdvNull = c.AdvNull;
+    rest.AdvZig = c.AdvZig;
+    rest.AdvReverse = c.AdvReverse;
     EXPECT_EQ(rest, c) << "nothing else changes";
 
     c.SimpleConfig = 0;
@@ -593,6 +605,11 @@ TEST(SentConfiguration, SimpleModeLaysTheOutputsOutAgain) {
     EXPECT_EQ(ls.AdvUniv[0], 3);
     EXPECT_EQ(ls.AdvChan[0], 5);
     EXPECT_EQ(ls.AdvUniv[15], 18);
+
+    // A legacy controller in advanced mode carries start universe and channel 0.
+    TNodaluxCtrl la = l;
+    la.SacnUniv = 0;
+    EXPECT_EQ(configurationAsSent(la).SacnChan, 0);
 
     // The packet is the family's layout built from that record.
     EXPECT_EQ(vantrel::protocol::buildConfigAsSent(l), vantrel::protocol::buildConfigV4Below(ls));
