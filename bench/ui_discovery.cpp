@@ -1,17 +1,18 @@
 // Main window discovery benchmark (not a test). Inside the network lab, N
 // simulated controllers (nodalux-sim --count N on the lab's "lan" side) answer
 // one poll; the main window, wired as the program wires it (system adapter
-// list, Qt endpoint), runs offscreen on the "pc" side. For each Search it
-// measures:
-//   - the time from the click to the N-th grid row;
+// list, Qt endpoint), runs offscreen on the "pc" side. Searches by the window
+// and by a bare socket (bench/support/BareSocket.h) alternate, the order
+// swapping every round. For each window search it measures:
+//   - the time from the click to the N-th grid row (every reply decoded,
+//     listed and placed in sort order by nickname);
 //   - the longest time the UI thread was blocked meanwhile (the largest gap
 //     between two turns of the event loop, seen by a zero-interval timer);
-//   - whether every controller was listed.
-// and, once per process, the resident memory before the first Search and its
-// peak at the end. A second mode re-sorts the whole grid after every row, as
-// a literal "sort after each reply" would, for comparison.
+//   - whether every controller was listed;
+// for each bare search the time from the poll to the N-th reply; and, once
+// per process, the resident memory before the first search and its peak.
 //
-//   ui_discovery_bench N [searches] [--resort-each-row]
+//   ui_discovery_bench N [rounds]
 // Run it through bench/ui_discovery.sh, which builds the lab.
 
 #include <QApplication>
@@ -26,6 +27,7 @@
 
 #include "app/TForm1.h"
 #include "app/Windows.h"
+#include "bench/support/BareSocket.h"
 #include "net/QtUdpEndpoint.h"
 #include "net/SystemAdapterProvider.h"
 #include "tests/support/LabProcess.h"
@@ -61,6 +63,7 @@ struct Search {
     double longestBlockMs = 0;
     int rows = 0;
     int datagrams = 0; // handed to the window by the endpoint
+    int batches = 0;   // batches they came in
 };
 
 double median(std::vector<double> v) {
@@ -73,14 +76,13 @@ double median(std::vector<double> v) {
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const bool resortEachRow = args.removeAll(QStringLiteral("--resort-each-row")) > 0;
+    const QStringList args = QCoreApplication::arguments().mid(1);
     const int count = args.value(0).toInt();
-    const int searches = args.size() > 1 ? args.value(1).toInt() : kDefaultSearches;
+    const int rounds = args.size() > 1 ? args.value(1).toInt() : kDefaultSearches;
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (count <= 0 || searches <= 0) {
-        err << "usage: ui_discovery_bench N [searches] [--resort-each-row]\n";
+    if (count <= 0 || rounds <= 0) {
+        err << "usage: ui_discovery_bench N [rounds]\n";
         return 2;
     }
 
@@ -91,7 +93,9 @@ int main(int argc, char* argv[]) {
     }
     vantrel::labtest::SimProcess sim;
     QString error;
-    if (!sim.start(lab, {QStringLiteral("--count"), QString::number(count)}, kSimStartMs, error)) {
+    if (!sim.start(lab, {QStringLiteral("--count"), QString::number(count), QStringLiteral("--max-delay-ms"),
+                         QStringLiteral("0")},
+                   kSimStartMs, error)) {
         err << error << "\n";
         return 1;
     }
@@ -129,27 +133,26 @@ int main(int argc, char* argv[]) {
         lastBeat = now;
     });
 
-    qint64 searchStart = 0;
+    // The N-th row is in its place once the batch that brought it is shown.
     qint64 lastRowAt = -1;
     bool inSearch = false;
-    QObject::connect(&form.gridModel(), &QAbstractItemModel::rowsInserted, [&] {
-        if (resortEachRow) form.GridSort();
+    QObject::connect(&form.gridModel(), &QAbstractItemModel::layoutChanged, [&] {
         if (inSearch && form.gridModel().rowCount() == count && lastRowAt < 0) lastRowAt = clock.nsecsElapsed();
     });
-
     int datagrams = 0;
+    int batches = 0;
     QObject::connect(&endpoint, &vantrel::net::UdpEndpoint::datagramReceived, [&] { ++datagrams; });
+    QObject::connect(&endpoint, &vantrel::net::UdpEndpoint::batchDelivered, [&] { ++batches; });
 
-    std::vector<Search> results;
-    for (int s = 0; s < searches; ++s) {
+    const auto windowSearch = [&] {
         lastRowAt = -1;
         inSearch = true;
+        datagrams = batches = 0;
         heartbeat.start();
         // The click is handled inside the first beat's measurement window.
         lastBeat = clock.nsecsElapsed();
         longestGap = 0;
-        searchStart = clock.nsecsElapsed();
-        datagrams = 0;
+        const qint64 searchStart = clock.nsecsElapsed();
         form.Net_Search->click();
         QElapsedTimer wait;
         wait.start();
@@ -160,15 +163,52 @@ int main(int argc, char* argv[]) {
         Search r;
         r.rows = form.gridModel().rowCount();
         r.datagrams = datagrams;
+        r.batches = batches;
         r.longestBlockMs = longestGap / 1e6;
         if (lastRowAt >= 0) r.toLastRowMs = (lastRowAt - searchStart) / 1e6;
-        results.push_back(r);
-        spin(kSettleMs);
+        return r;
+    };
+    const auto bareSearch = [&] {
+        // The bare socket takes the endpoint's address for its turn.
+        endpoint.close();
+        const vantrel::bench::BareRun bare =
+            vantrel::bench::runBareSocket(lab.pcAddress.toStdString(), count, kSearchTimeoutMs);
+        endpoint.bind(QHostAddress(lab.pcAddress));
+        return bare;
+    };
+
+    std::vector<Search> results;
+    std::vector<vantrel::bench::BareRun> bares;
+    for (int round = 0; round < rounds; ++round) {
+        for (int turn = 0; turn < 2; ++turn) {
+            if ((round + turn) % 2 == 0) {
+                results.push_back(windowSearch());
+                const Search& r = results.back();
+                out << QStringLiteral("round %1 window: %2 rows (%3 datagrams in %4 batches), last row after %5 ms, "
+                                      "longest block %6 ms\n")
+                           .arg(round + 1)
+                           .arg(r.rows)
+                           .arg(r.datagrams)
+                           .arg(r.batches)
+                           .arg(r.toLastRowMs, 0, 'f', 1)
+                           .arg(r.longestBlockMs, 0, 'f', 1);
+            } else {
+                bares.push_back(bareSearch());
+                const auto& b = bares.back();
+                out << QStringLiteral("round %1 bare:   %2 replies, last after %3 ms%4\n")
+                           .arg(round + 1)
+                           .arg(b.received)
+                           .arg(b.ms, 0, 'f', 1)
+                           .arg(b.complete ? QString() : QStringLiteral(" (INCOMPLETE)"));
+            }
+            out.flush();
+            spin(kSettleMs);
+        }
     }
     const long rssAfterKiB = statusKiB("VmRSS");
     const long peakKiB = statusKiB("VmHWM");
 
-    std::vector<double> toLast, blocked;
+    std::vector<double> toLast, blocked, bare;
     int complete = 0;
     for (const Search& r : results) {
         blocked.push_back(r.longestBlockMs);
@@ -177,26 +217,36 @@ int main(int argc, char* argv[]) {
             ++complete;
         }
     }
-    out << "controllers: " << count << (resortEachRow ? " (full re-sort after every row)" : "") << "\n";
-    out << "searches: " << searches << ", all rows listed in " << complete << "\n";
-    for (std::size_t i = 0; i < results.size(); ++i)
-        out << QStringLiteral("  search %1: %2 rows (%5 datagrams), last row after %3 ms, longest block %4 ms\n")
-                   .arg(i + 1)
-                   .arg(results[i].rows)
-                   .arg(results[i].toLastRowMs, 0, 'f', 1)
-                   .arg(results[i].longestBlockMs, 0, 'f', 1)
-                   .arg(results[i].datagrams);
-    out << QStringLiteral("median time to the last row: %1 ms (max %2)\n")
+    int bareComplete = 0;
+    for (const auto& b : bares) {
+        if (!b.complete) continue;
+        bare.push_back(b.ms);
+        ++bareComplete;
+    }
+    const auto maxOf = [](const std::vector<double>& v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); };
+    const auto minOf = [](const std::vector<double>& v) { return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end()); };
+    out << "controllers: " << count << ", rounds: " << rounds << "\n";
+    out << QStringLiteral("window: all rows listed in %1 of %2; time to the last row median %3 ms (%4-%5)\n")
+               .arg(complete)
+               .arg(results.size())
                .arg(median(toLast), 0, 'f', 1)
-               .arg(toLast.empty() ? 0.0 : *std::max_element(toLast.begin(), toLast.end()), 0, 'f', 1);
-    out << QStringLiteral("median longest block: %1 ms (max %2)\n")
+               .arg(minOf(toLast), 0, 'f', 1)
+               .arg(maxOf(toLast), 0, 'f', 1);
+    out << QStringLiteral("bare socket: all replies in %1 of %2; median %3 ms (%4-%5)\n")
+               .arg(bareComplete)
+               .arg(bares.size())
+               .arg(median(bare), 0, 'f', 1)
+               .arg(minOf(bare), 0, 'f', 1)
+               .arg(maxOf(bare), 0, 'f', 1);
+    out << QStringLiteral("ratio window / bare (medians): %1\n").arg(median(bare) > 0 ? median(toLast) / median(bare) : 0, 0, 'f', 2);
+    out << QStringLiteral("longest block: median %1 ms, max %2 ms\n")
                .arg(median(blocked), 0, 'f', 1)
-               .arg(*std::max_element(blocked.begin(), blocked.end()), 0, 'f', 1);
+               .arg(maxOf(blocked), 0, 'f', 1);
     out << QStringLiteral("memory: %1 MiB resident before the first search, %2 MiB after, peak %3 MiB\n")
                .arg(rssBeforeKiB / 1024.0, 0, 'f', 1)
                .arg(rssAfterKiB / 1024.0, 0, 'f', 1)
                .arg(peakKiB / 1024.0, 0, 'f', 1);
     out.flush();
     form.close();
-    return complete == searches ? 0 : 3;
+    return complete == static_cast<int>(results.size()) && bareComplete == static_cast<int>(bares.size()) ? 0 : 3;
 }
