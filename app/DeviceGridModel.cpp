@@ -73,7 +73,6 @@ bool DeviceGridModel::keyRecords(int column) {
         m_keyColumn = column;
     }
     const std::size_t total = m_list.size();
-    m_keys.reserve(total);
     for (std::size_t i = m_keys.size(); i < total; ++i)
         m_keys.push_back(m_order.key(textsOf(m_list.at(i))[static_cast<std::size_t>(column)], ipColumn(column)));
     return changed;

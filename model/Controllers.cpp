@@ -27,6 +27,13 @@ std::optional<std::int32_t> ControllerList::append(TNodaluxCtrl record) {
         ++m_droppedWhenFull;
         return std::nullopt;
     }
+    if (m_records.size() == kReserveFrom) {
+        // A large fleet, or a flood: room for the whole list at once, so
+        // that it is never moved to a larger block in the middle of a burst.
+        m_records.reserve(kMaxControllers);
+        m_rowMap.reserve(kMaxControllers);
+        m_byIP.reserve(kMaxControllers);
+    }
     const auto index = static_cast<std::int32_t>(m_records.size());
     m_records.push_back(std::move(record));
     m_rowMap.push_back(index);

@@ -84,6 +84,9 @@ class ControllerList {
     bool invariantsHold() const;
 
   private:
+    // Past this many records the list takes room for kMaxControllers at once.
+    static constexpr std::size_t kReserveFrom = 256;
+
     static std::uint32_t key(const Ip4& ip);
 
     std::vector<TNodaluxCtrl> m_records;

@@ -101,7 +101,7 @@ Bytes reply(long k) {
     c.MAC = {0x02, 0x01, 0x00, static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 8),
              static_cast<std::uint8_t>(k)};
     c.NumStrings = 16;
-    char name[24];
+    char name[32];
     std::snprintf(name, sizeof name, "flood %06ld", k);
     vantrel::model::setNickname(c, u16(name));
     return vantrel::protocol::encodePollReply(c, 8);
