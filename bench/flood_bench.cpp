@@ -21,30 +21,19 @@
 // Run it through bench/flood.sh, which builds the lab.
 
 #include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTabWidget>
-#include <QTextStream>
-#include <QTimer>
-#include <algorithm>
-#include <ctime>
-#include <vector>
 
-#include "app/TForm1.h"
-#include "app/Windows.h"
+#include "bench/support/BenchWindow.h"
 #include "diagnostics/DiagnosticGrid.h"
-#include "net/QtUdpEndpoint.h"
-#include "net/SystemAdapterProvider.h"
-#include "tests/support/LabProcess.h"
-#include "ui/testing/ScriptedServices.h"
 
 namespace {
+
+using namespace vantrel::bench;
 
 constexpr int kSkip = 77;
 constexpr int kSettleMs = 1000;
@@ -55,15 +44,6 @@ constexpr int kBucket = 1000;
 
 QTextStream out(stdout);
 QTextStream err(stderr);
-
-long statusKiB(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 // UDP datagrams this network namespace dropped for want of receive-buffer room.
 long receiveBufferErrors() {
@@ -78,67 +58,6 @@ long receiveBufferErrors() {
         return at < 0 ? -1 : values.value(at).toLong();
     }
     return -1;
-}
-
-void spin(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-QString mib(long kib) { return QString::number(kib / 1024.0, 'f', 1); }
-
-// The UI thread's own CPU time: on a shared machine a long gap may be time
-// the thread waited for a CPU rather than time it worked.
-qint64 threadCpuNs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64{t.tv_sec} * 1000000000 + t.tv_nsec;
-}
-
-// The event loop's pulse: a zero-interval timer fires on every turn; the
-// largest gap between two firings is the longest the UI thread was held.
-class Pulse {
-public:
-    Pulse() {
-        m_clock.start();
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            const qint64 cpu = threadCpuNs();
-            if (now - m_last > m_longest) {
-                m_longest = now - m_last;
-                m_longestCpu = cpu - m_lastCpu;
-            }
-            m_last = now;
-            m_lastCpu = cpu;
-        });
-    }
-    void start() {
-        m_longest = m_longestCpu = 0;
-        m_last = m_clock.nsecsElapsed();
-        m_lastCpu = threadCpuNs();
-        m_timer.start();
-    }
-    void stop() { m_timer.stop(); }
-    double longestMs() const { return m_longest / 1e6; }
-    // How much of the longest gap the thread spent on a CPU.
-    double longestCpuMs() const { return m_longestCpu / 1e6; }
-    qint64 now() const { return m_clock.nsecsElapsed(); }
-
-private:
-    QElapsedTimer m_clock;
-    QTimer m_timer;
-    qint64 m_last = 0;
-    qint64 m_lastCpu = 0;
-    qint64 m_longest = 0;
-    qint64 m_longestCpu = 0;
-};
-
-QString blockText(const Pulse& pulse) {
-    return QStringLiteral("%1 ms (%2 ms of it on the CPU)")
-        .arg(pulse.longestMs(), 0, 'f', 1)
-        .arg(pulse.longestCpuMs(), 0, 'f', 1);
 }
 
 struct Options {
@@ -205,6 +124,32 @@ bool waitForQuiet(QProcess& sender, Progress progress) {
     return false;
 }
 
+struct Flood {
+    bool started = false;
+    bool finished = false; // the sender ended and the window took what came
+    QString output;        // the sender's report
+};
+
+// Floods the window from the lan side, the pulse measuring meanwhile, until
+// the sender has finished and `progress` has settled.
+template <typename Progress>
+Flood runFlood(const vantrel::labtest::Lab& lab, const Options& o, Pulse& pulse, Progress progress) {
+    Flood flood;
+    QProcess sender;
+    flood.started = startSender(sender, lab, o);
+    if (!flood.started) {
+        err << "flood_sender did not start\n";
+        return flood;
+    }
+    // Starting a process holds this thread; the sender encodes its
+    // datagrams before it sends the first, so nothing is missed.
+    pulse.start();
+    flood.finished = waitForQuiet(sender, progress);
+    pulse.stop();
+    flood.output = QString::fromUtf8(sender.readAll()).trimmed();
+    return flood;
+}
+
 int diagnosticsFlood(vantrel::app::TForm1& form, vantrel::net::QtUdpEndpoint& endpoint,
                      const vantrel::labtest::Lab& lab, const Options& o) {
     auto* grid = form.gridDiagnostic;
@@ -228,17 +173,10 @@ int diagnosticsFlood(vantrel::app::TForm1& form, vantrel::net::QtUdpEndpoint& en
         firstAt = lastRowAt = -1;
         const long dropsBefore = receiveBufferErrors();
         const int rowsBefore = grid->rowCount();
-        QProcess sender;
-        if (!startSender(sender, lab, o)) {
-            err << "flood_sender did not start\n";
-            return 1;
-        }
-        // Starting a process holds this thread; the sender encodes its
-        // datagrams before it sends the first, so nothing is missed.
-        pulse.start();
-        const bool finished = waitForQuiet(sender, [&] { return lastRowAt; });
-        pulse.stop();
-        const QString sent = QString::fromUtf8(sender.readAll()).trimmed();
+        const Flood flood = runFlood(lab, o, pulse, [&] { return lastRowAt; });
+        if (!flood.started) return 1;
+        const bool finished = flood.finished;
+        const QString sent = flood.output;
 
         // Every message of the burst is listed when the rows hold each number once.
         QSet<int> numbers;
@@ -263,7 +201,7 @@ int diagnosticsFlood(vantrel::app::TForm1& form, vantrel::net::QtUdpEndpoint& en
                    .arg(whole ? QStringLiteral(" (whole)") : QStringLiteral(" (NOT WHOLE)"))
                    .arg(seconds > 0 ? QString::number(numbers.size() / seconds, 'f', 0) : QStringLiteral("-"))
                    .arg(seconds * 1000, 0, 'f', 1)
-                   .arg(blockText(pulse))
+                   .arg(pulse.longestText())
                    .arg(receiveBufferErrors() - dropsBefore)
                    .arg(mib(statusKiB("VmRSS")))
                    .arg(mib(statusKiB("VmHWM")));
@@ -294,15 +232,10 @@ int replyFlood(vantrel::app::TForm1& form, vantrel::net::QtUdpEndpoint& endpoint
         if (handled++ % kBucket == 0) marks.push_back({pulse.now(), list.size()});
     });
     const long dropsBefore = receiveBufferErrors();
-    QProcess sender;
-    if (!startSender(sender, lab, o)) {
-        err << "flood_sender did not start\n";
-        return 1;
-    }
-    pulse.start();
-    const bool finished = waitForQuiet(sender, [&] { return handled; });
-    pulse.stop();
-    out << QString::fromUtf8(sender.readAll()).trimmed() << "\n";
+    const Flood flood = runFlood(lab, o, pulse, [&] { return handled; });
+    if (!flood.started) return 1;
+    const bool finished = flood.finished;
+    out << flood.output << "\n";
     out << "replies handled per second, for each " << kBucket << " handled, by the list's size then:\n";
     for (std::size_t i = 1; i < marks.size(); ++i) {
         const double seconds = (marks[i].at - marks[i - 1].at) / 1e9;
@@ -318,7 +251,7 @@ int replyFlood(vantrel::app::TForm1& form, vantrel::net::QtUdpEndpoint& endpoint
                .arg(list.size())
                .arg(form.lblDroppedReplies->text())
                .arg(receiveBufferErrors() - dropsBefore)
-               .arg(blockText(pulse))
+               .arg(pulse.longestText())
                .arg(mib(rssBefore))
                .arg(mib(statusKiB("VmRSS")))
                .arg(mib(statusKiB("VmHWM")));
@@ -340,23 +273,11 @@ int main(int argc, char* argv[]) {
         return kSkip;
     }
 
-    vantrel::ui::testing::ScriptedServices services;
-    vantrel::net::SystemAdapterProvider adapters;
-    vantrel::net::QtUdpEndpoint endpoint;
+    BenchWindow window;
     // A development build: its Diagnostics tab can be brought to the front.
-    vantrel::app::TForm1 form(vantrel::app::Branding{0, {2, 3, 23}, true}, services, adapters, endpoint);
-    vantrel::app::createWindows(form, services);
-    form.show();
-    const int labAdapter = form.comboNetAdapter->findText(lab.pcAddress);
-    if (labAdapter < 0) {
-        err << "the lab's adapter " << lab.pcAddress << " is not listed\n";
-        return 1;
-    }
-    form.comboNetAdapter->setCurrentIndex(labAdapter);
-    if (!endpoint.isBound()) {
-        err << "the endpoint could not be bound\n";
-        return 1;
-    }
+    if (!window.open(lab, vantrel::app::Branding{0, {2, 3, 23}, true}, err)) return 1;
+    vantrel::app::TForm1& form = *window.form;
+    vantrel::net::QtUdpEndpoint& endpoint = window.endpoint;
     out << "receive buffer: " << endpoint.receiveBufferSize() << " bytes\n";
     const int status = o.kind == QLatin1String("diagnostics") ? diagnosticsFlood(form, endpoint, lab, o)
                                                                : replyFlood(form, endpoint, lab, o);
