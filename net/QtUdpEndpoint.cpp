@@ -200,7 +200,8 @@ void QtUdpEndpoint::onReadyRead(QUdpSocket* socket) {
     m_signalled[slot] = true;
     // A handler running a nested event loop (a modal window) holds the
     // delivery: the pass that is running reads this socket once it returns.
-    if (m_dispatching)
+    // A pass queued for this turn reads it too: one pass per turn.
+    if (m_dispatching || m_passQueued)
         return;
     deliver();
 }
@@ -269,7 +270,7 @@ void QtUdpEndpoint::deliver() {
                         return;
                     m_dispatching = false;
                     if (isBound())
-                        QMetaObject::invokeMethod(this, &QtUdpEndpoint::deliverSignalled, Qt::QueuedConnection);
+                        queuePass();
                     return;
                 }
                 if (!budgetLeft)
@@ -287,7 +288,14 @@ void QtUdpEndpoint::deliver() {
     }
     m_dispatching = false;
     if (more)
-        QMetaObject::invokeMethod(this, &QtUdpEndpoint::deliverSignalled, Qt::QueuedConnection);
+        queuePass();
+}
+
+void QtUdpEndpoint::queuePass() {
+    if (m_passQueued)
+        return;
+    m_passQueued = true;
+    QMetaObject::invokeMethod(this, &QtUdpEndpoint::deliverSignalled, Qt::QueuedConnection);
 }
 
 bool QtUdpEndpoint::readOne(QUdpSocket* socket, Role role, QByteArray& bytes, QHostAddress& sender, bool& accepted) {
@@ -319,6 +327,7 @@ bool QtUdpEndpoint::readOne(QUdpSocket* socket, Role role, QByteArray& bytes, QH
 }
 
 void QtUdpEndpoint::deliverSignalled() {
+    m_passQueued = false;
     if (m_dispatching)
         return;
     for (bool signalled : m_signalled) {

@@ -90,6 +90,8 @@ private:
     void onReadyRead(QUdpSocket* socket);
     void deliver();
     void deliverSignalled();
+    // A pass on the next turn of the event loop, for the sockets that signalled.
+    void queuePass();
     // Reads one datagram of `socket`; false when none could be read.
     bool readOne(QUdpSocket* socket, Role role, QByteArray& bytes, QHostAddress& sender, bool& accepted);
     bool accept(const QHostAddress& sender, int arrivedOn, Role role) const;
@@ -106,6 +108,7 @@ private:
     bool m_dispatching = false;
     std::array<bool, kSocketCount> m_signalled{}; // sockets that signalled and wait for a read
     std::size_t m_firstSlot = 0;                  // the socket read first in the next pass
+    bool m_passQueued = false;                    // a pass waits for the next turn
     QByteArray m_buffer;                          // the unicast socket reads into it
     quint64 m_generation = 0; // changes with every close, so a drain notices a rebind under it
 };
