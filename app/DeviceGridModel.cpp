@@ -41,6 +41,13 @@ DeviceGridModel::Row DeviceGridModel::row(int row) const {
     return index < 0 ? Row{} : textsOf(m_list.at(static_cast<std::size_t>(index)));
 }
 
+std::vector<DeviceGridModel::Row> DeviceGridModel::rows() const {
+    std::vector<Row> all;
+    all.reserve(static_cast<std::size_t>(m_shown));
+    for (int r = 0; r < m_shown; ++r) all.push_back(row(r));
+    return all;
+}
+
 QString DeviceGridModel::cell(int row, int column) const {
     if (column < 0 || column >= ColumnCount) return {};
     return this->row(row)[static_cast<std::size_t>(column)];

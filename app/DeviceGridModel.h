@@ -46,6 +46,8 @@ class DeviceGridModel final : public QAbstractTableModel {
     static Row textsOf(const model::TNodaluxCtrl& record);
     // The texts of grid row `row`; empty outside the grid.
     Row row(int row) const;
+    // The texts of every row, in the grid's order (an export of the list).
+    std::vector<Row> rows() const;
     // The text of one cell; empty outside the grid.
     QString cell(int row, int column) const;
     // The list index that grid row `row` shows, or -1 outside the grid.

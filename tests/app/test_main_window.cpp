@@ -602,6 +602,8 @@ void TestMainWindow::aBurstIsHandledInArrivalOrderAndShownAtOnce() {
 
     QCOMPARE(inserted.size(), 1);
     QCOMPARE(column(rig, kNickname), (QStringList{"alpha", "charlie", "mike", "zulu"}));
+    QCOMPARE(rig.grid().rows().size(), 4u);
+    QCOMPARE(rig.grid().rows()[3][kIP], QStringLiteral("10.0.0.8"));
     QCOMPARE(labelText(rig), QStringLiteral("Found 4 Device(s)"));
     QVERIFY(rig.rowMapInStep());
     // The chosen row stays with its controller.
