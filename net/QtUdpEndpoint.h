@@ -24,8 +24,8 @@
 // handed out through datagramReceived one at a time, on the thread that owns
 // the endpoint; batchDelivered() follows each pass. A pass reads for at most
 // kPassBudgetMs, so that a flood cannot hold the window: what is left follows
-// on the next turn of the event loop, in order, and there is at most one pass
-// per turn (a socket that signals while a pass is queued waits for it). Each
+// on the next turn of the event loop, in order, in the pass queued for that
+// turn (a socket that signals meanwhile waits for that pass too). Each
 // socket's datagrams keep their arrival order; the sockets take turns at being
 // read first. A handler that runs a nested event loop (a modal window) does
 // not get a second datagram until it has returned: the others wait in the
