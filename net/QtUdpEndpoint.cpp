@@ -200,7 +200,7 @@ void QtUdpEndpoint::onReadyRead(QUdpSocket* socket) {
     m_signalled[slot] = true;
     // A handler running a nested event loop (a modal window) holds the
     // delivery: the pass that is running reads this socket once it returns.
-    // A pass queued for this turn reads it too: one pass per turn.
+    // A pass queued for the next turn reads it too.
     if (m_dispatching || m_passQueued)
         return;
     deliver();
