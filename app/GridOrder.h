@@ -5,30 +5,24 @@
 // 10.0.0.9 comes before 10.0.0.10. The order is always ascending.
 
 #include <QCollator>
-#include <vector>
-
-#include "app/DeviceGridModel.h"
+#include <QCollatorSortKey>
+#include <QString>
 
 namespace vantrel::app {
 
 class GridOrder {
-public:
+  public:
     // Uses the default locale (the user's, unless a program or test set another).
     GridOrder();
 
-    // The text a cell of `column` is compared by (case-folded; the IP key).
-    static QString sortKey(const QString& cell, int column);
+    // The text a cell is compared by: case-folded, or the IP column's key.
+    static QString sortText(const QString& cell, bool ipColumn);
 
-    // The order that sorts `rows` by `column`: entry i is the old row that
-    // becomes row i.
-    std::vector<int> sortedOrder(const std::vector<DeviceGridModel::Row>& rows, int column) const;
+    // A key per cell, so that a thousand rows cost a thousand key builds and
+    // cheap comparisons rather than n log n collations.
+    QCollatorSortKey key(const QString& cell, bool ipColumn) const;
 
-    // Where `row` goes among `rows`, which are sorted by `column`: after every
-    // row whose key is not greater than its own.
-    int insertPosition(const std::vector<DeviceGridModel::Row>& rows, const DeviceGridModel::Row& row,
-                       int column) const;
-
-private:
+  private:
     QCollator m_collator;
 };
 

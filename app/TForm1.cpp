@@ -56,6 +56,7 @@ constexpr QRect kNetworkGridRect{0, 56, 737, 401};
 constexpr QPoint kIntervalLabelPos{8, 11};
 constexpr QRect kAutoPollTimeRect{152, 14, 65, 22};
 constexpr QPoint kAutoPollCheckPos{239, 15};
+constexpr QRect kDroppedRepliesRect{400, 14, 330, 22};
 constexpr QRect kDiagnosticGridRect{0, 54, 737, 403};
 constexpr QRect kDevicesLabelRect{588, 520, 149, 33};
 constexpr QRect kNoDevicesHelpRect{60, 100, 617, 300}; // over the empty grid, under its header
@@ -89,8 +90,7 @@ TForm1::TForm1(const Branding& branding, ui::Services& services, net::AdapterPro
                net::UdpEndpoint& endpoint, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_branding(branding), m_services(services), m_adapters(adapters), m_endpoint(endpoint),
-      m_gridModel() {
+      m_branding(branding), m_services(services), m_adapters(adapters), m_endpoint(endpoint) {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(kClientWidth, kClientHeight); // fixed single border: not resizable
     setWindowTitle(m_branding.mainTitle());
@@ -116,6 +116,7 @@ TForm1::TForm1(const Branding& branding, ui::Services& services, net::AdapterPro
 
     connect(&m_endpoint, &net::UdpEndpoint::datagramReceived, this,
             [this](const QByteArray& bytes, const QHostAddress&) { IdUDPServer1UDPRead(bytes); });
+    connect(&m_endpoint, &net::UdpEndpoint::batchDelivered, this, &TForm1::showReceived);
 
     // The no-controllers help goes as soon as the grid shows a controller.
     const auto dismissHelpWhenListed = [this] {
@@ -163,6 +164,8 @@ void TForm1::buildNetworkDevicesTab() {
     Network_Grid = named(new QTableView(page), "Network_Grid");
     Network_Grid->setGeometry(kNetworkGridRect);
     Network_Grid->setModel(&m_gridModel);
+    // Temperatures are written with the user's decimal separator.
+    m_gridModel.setDecimalSeparator(locale().decimalPoint());
     Network_Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Network_Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Network_Grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -170,7 +173,7 @@ void TForm1::buildNetworkDevicesTab() {
     Network_Grid->setShowGrid(false);
     Network_Grid->setItemDelegate(new RowLineDelegate(Network_Grid));
     Network_Grid->setWordWrap(false);
-    Network_Grid->setSortingEnabled(false); // GridSort orders the rows and the row map together
+    Network_Grid->setSortingEnabled(false); // GridSort orders the row map, which the model shows
     Network_Grid->verticalHeader()->hide();
     Network_Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Network_Grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
@@ -211,6 +214,10 @@ void TForm1::buildDiagnosticsTab() {
     checkBoxAutoPoll->move(kAutoPollCheckPos);
     checkBoxAutoPoll->setChecked(false);
     connect(checkBoxAutoPoll, &QCheckBox::toggled, this, &TForm1::checkBoxAutoPollChange);
+
+    lblDroppedReplies = plainLabel(QString(), page, "lblDroppedReplies");
+    lblDroppedReplies->setGeometry(kDroppedRepliesRect);
+    setDroppedLabel();
 
     gridDiagnostic = named(new diagnostics::DiagnosticGrid(page), "gridDiagnostic");
     gridDiagnostic->setGeometry(kDiagnosticGridRect);
@@ -361,14 +368,23 @@ bool TForm1::SendNetworkPacket(const QString& ip, const QByteArray& bytes, bool 
 
 void TForm1::clearDevices() {
     ++m_listGeneration;
-    m_controllers.clear();
-    m_gridModel.clear();
+    m_gridModel.clear(); // the list and the grid together
     setDevicesLabel();
     pnlNoDevicesHelp->dismiss();
 }
 
 void TForm1::setDevicesLabel() {
-    DevicesLabel->setText(QStringLiteral("Found %1 Device(s)").arg(m_gridModel.rowCount()));
+    const QString text = QStringLiteral("Found %1 Device(s)").arg(m_gridModel.rowCount());
+    if (DevicesLabel->text() != text) DevicesLabel->setText(text);
+}
+
+void TForm1::setDroppedLabel() {
+    const std::uint64_t dropped = m_controllers.droppedWhenFull();
+    if (dropped == m_droppedShown) return;
+    m_droppedShown = dropped;
+    lblDroppedReplies->setText(QStringLiteral("Replies dropped, list full (%1 controllers): %2")
+                                   .arg(model::ControllerList::kMaxControllers)
+                                   .arg(dropped));
 }
 
 void TForm1::SearchDevices(bool SupressError) {
@@ -380,11 +396,7 @@ void TForm1::SearchDevices(bool SupressError) {
 
 void TForm1::Net_SearchClick() { SearchDevices(false); }
 
-void TForm1::GridSort() {
-    const std::vector<int> order = m_order.sortedOrder(m_gridModel.rows(), SortColumn);
-    m_gridModel.reorder(order);
-    m_controllers.permuteRows(std::vector<std::int32_t>(order.begin(), order.end()));
-}
+void TForm1::GridSort() { m_gridModel.sortBy(SortColumn); }
 
 void TForm1::Network_GridHeaderClick(int column) {
     if (column < 0 || column >= DeviceGridModel::ColumnCount) return;
@@ -393,8 +405,9 @@ void TForm1::Network_GridHeaderClick(int column) {
 }
 
 void TForm1::SetSelectedController(int row) {
-    if (row < 0 || row >= static_cast<int>(m_controllers.StringGridIndex.size())) return;
-    m_selectedController = m_controllers.StringGridIndex[static_cast<std::size_t>(row)];
+    const int index = m_gridModel.listIndexOfRow(row);
+    if (index < 0) return;
+    m_selectedController = index;
     m_selectionGeneration = m_listGeneration;
     m_selectedModel = m_gridModel.cell(row, DeviceGridModel::ColModel);
 }
@@ -403,14 +416,14 @@ model::TNodaluxCtrl* TForm1::selectedRecord() {
     if (m_selectionGeneration != m_listGeneration || m_selectedController < 0 ||
         static_cast<std::size_t>(m_selectedController) >= m_controllers.size())
         return nullptr;
-    return &m_controllers.PControllers[static_cast<std::size_t>(m_selectedController)];
+    return &m_controllers.at(static_cast<std::size_t>(m_selectedController));
 }
 
 void TForm1::Network_GridCellDblClick(int row) {
     if (row < 0 || row >= m_gridModel.rowCount()) return;
     SetSelectedController(row);
     const int index = m_selectedController;
-    if (m_controllers.PControllers[static_cast<std::size_t>(index)].QorvanaProtVer > kLastLegacyProtocol)
+    if (m_controllers.at(static_cast<std::size_t>(index)).QorvanaProtVer > kLastLegacyProtocol)
         NetCtrlSettings(index);
     else
         NetCtrlSettingsV4Below(index);
@@ -451,29 +464,32 @@ void TForm1::QorvReadPollReplyV4Below(const QByteArray& bytes) {
 }
 
 void TForm1::addController(model::TNodaluxCtrl record) {
-    if (m_controllers.containsIP(record.CurrentIP)) return; // a duplicate: the first reply stays
+    // A duplicate (the first reply stays) or a reply beyond the list's cap
+    // (counted by the list) changes no row; the dropped count may change.
+    m_controllers.append(std::move(record));
+    noteReceived();
+}
 
-    // Temperatures are written with the user's decimal separator.
-    const model::GridTexts texts = model::gridTexts(record, locale().decimalPoint().toStdString());
-    DeviceGridModel::Row row;
-    row[DeviceGridModel::ColModel] = QString::fromStdU16String(texts.model);
-    row[DeviceGridModel::ColNickname] = QString::fromStdU16String(texts.nickname);
-    row[DeviceGridModel::ColIP] = QString::fromStdString(texts.ip);
-    row[DeviceGridModel::ColFirmware] = QString::fromStdU16String(texts.firmware);
-    row[DeviceGridModel::ColTemperature] = QString::fromStdString(texts.temperature);
+void TForm1::noteReceived() {
+    m_receivedPending = true;
+    if (m_showQueued) return;
+    m_showQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_showQueued = false;
+            showReceived();
+        },
+        Qt::QueuedConnection);
+}
 
-    const auto index = m_controllers.append(std::move(record));
-    if (!index) return;
-
-    // The grid is always sorted by SortColumn, so the new row goes straight to
-    // its place: the same order as adding it at the bottom and sorting again,
-    // without sorting the whole grid for every reply of a burst.
-    const int position = m_order.insertPosition(m_gridModel.rows(), row, SortColumn);
-    auto& rowMap = m_controllers.StringGridIndex;
-    rowMap.pop_back();
-    rowMap.insert(rowMap.begin() + position, *index);
-    m_gridModel.insertAt(position, std::move(row));
+void TForm1::showReceived() {
+    if (!m_receivedPending) return;
+    m_receivedPending = false;
+    m_gridModel.showNewRecords(SortColumn);
     setDevicesLabel();
+    setDroppedLabel();
+    gridDiagnostic->showQueued();
 }
 
 void TForm1::QorvReadTestAnnounce(const QByteArray& bytes, std::uint8_t version) {
@@ -486,7 +502,7 @@ void TForm1::QorvReadTestAnnounce(const QByteArray& bytes, std::uint8_t version)
 void TForm1::QorvReadDiagnosticMessage(const QByteArray& bytes) {
     // A datagram that does not hold a whole message (among them the tool's
     // own 19-byte identify broadcast) is dropped by the grid.
-    gridDiagnostic->addDatagram(bytesOf(bytes));
+    if (gridDiagnostic->queueDatagram(bytesOf(bytes))) noteReceived();
 }
 
 // --- auto-poll ---------------------------------------------------------------------
@@ -529,9 +545,8 @@ void TForm1::btnAboutClick() {
 }
 
 const model::TNodaluxCtrl* TForm1::recordAtRow(int row) const {
-    if (row < 0 || row >= static_cast<int>(m_controllers.StringGridIndex.size())) return nullptr;
-    const auto index = static_cast<std::size_t>(m_controllers.StringGridIndex[static_cast<std::size_t>(row)]);
-    return index < m_controllers.size() ? &m_controllers.PControllers[index] : nullptr;
+    const int index = m_gridModel.listIndexOfRow(row);
+    return index < 0 ? nullptr : &m_controllers.at(static_cast<std::size_t>(index));
 }
 
 } // namespace vantrel::app

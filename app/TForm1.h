@@ -14,7 +14,6 @@
 
 #include "app/Branding.h"
 #include "app/DeviceGridModel.h"
-#include "app/GridOrder.h"
 #include "model/Controllers.h"
 
 class QCheckBox;
@@ -113,6 +112,8 @@ public:
     QLabel* lblInterval = nullptr;
     QSpinBox* numAutoPollTime = nullptr;
     QCheckBox* checkBoxAutoPoll = nullptr;
+    // Replies dropped because the controller list was full (Diagnostics tab).
+    QLabel* lblDroppedReplies = nullptr;
     diagnostics::DiagnosticGrid* gridDiagnostic = nullptr;
     QLabel* DevicesLabel = nullptr;
     QTimer* AutoPollTimer = nullptr;
@@ -165,7 +166,9 @@ public:
     static void Split(QChar Delimiter, const QString& Input, QStringList& Strings);
 
     // --- receive -------------------------------------------------------------
-    // The endpoint's read event: one datagram, dispatched by its header.
+    // The endpoint's read event: one datagram, dispatched by its header. Its
+    // record or message is taken at once, in arrival order; the grids and the
+    // labels show what a batch brought when the batch ends (showReceived).
     void IdUDPServer1UDPRead(const QByteArray& bytes);
     void QorvReadPollReply(const QByteArray& bytes);
     void QorvReadPollReplyV4Below(const QByteArray& bytes);
@@ -174,7 +177,7 @@ public:
 
     // --- configuration flows -------------------------------------------------
     // The flow that configures the selected controller (`index` into
-    // PControllers): current layout (protocol above 4) or legacy. They call
+    // the controller list): current layout (protocol above 4) or legacy. They call
     // the hook the configuration flows install; without one nothing happens.
     using FlowHook = std::function<void(int index)>;
     void setConfigurationFlows(FlowHook current, FlowHook legacy);
@@ -210,8 +213,17 @@ private:
     void applyBranding();
     void clearDevices();
     void setDevicesLabel();
-    // Adds an accepted record: list, row map and a grid row at its sorted place.
+    void setDroppedLabel();
+    // Adds a decoded record to the list (unless it is a duplicate or the list
+    // is full); the grid shows it when the batch ends.
     void addController(model::TNodaluxCtrl record);
+    // Something for the grids arrived: it is shown when the endpoint ends
+    // the batch, or on the next turn of the event loop at the latest.
+    void noteReceived();
+    // The end of a batch: the new records go to their places in the device
+    // grid in one insertion, the new messages to the top of the diagnostics
+    // grid, and the labels are updated once.
+    void showReceived();
     void failBind();
     // The adapter the user chose last, when it is among the listed items; -1 otherwise.
     int rememberedAdapterIndex() const;
@@ -224,8 +236,10 @@ private:
     Windows m_windows;
 
     model::ControllerList m_controllers;
-    DeviceGridModel m_gridModel;
-    GridOrder m_order;
+    DeviceGridModel m_gridModel{m_controllers};
+    bool m_receivedPending = false;
+    bool m_showQueued = false;
+    std::uint64_t m_droppedShown = ~std::uint64_t{0};
     int m_selectedController = 0;
     QString m_selectedModel;
     // Counts the emptyings of the list; the selection is valid only in the

@@ -3,7 +3,7 @@
 #
 #   bench/discovery.sh [build-dir] [repeat]
 #
-# For N = 100 and 1000 simulated controllers it measures, inside the lab, the
+# For N = 100, 1000 and 10,000 simulated controllers it measures, inside the lab, the
 # time from the poll to the last controller in the tool's list (the endpoint,
 # the dispatch, the readers and the list, as vantrel-cli runs them) beside the
 # time a bare socket needs to receive the same N replies, and prints both with
@@ -25,7 +25,7 @@ bench=$(find "$build" -type f -name discovery_bench -perm -u+x | head -n1)
 echo "machine: $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 echo "kernel: $(uname -r); build: $build ($(grep -m1 CMAKE_BUILD_TYPE: "$build/CMakeCache.txt" | cut -d= -f2))"
 
-for n in 100 1000; do
+for n in 100 1000 10000; do
     # Inside the lab: the simulator on the lan side answers at once (no random
     # delay), the benchmark polls from the pc side.
     scripts/netlab.sh --hosts "$n" -- bash -c '

@@ -70,7 +70,7 @@ void ConfigFlow::NetCtrlSettingsV4Below(int index) { run(index, Family::Legacy);
 
 void ConfigFlow::run(int index, Family family) {
     if (index < 0 || static_cast<std::size_t>(index) >= m_ctx.list.size()) return;
-    const model::TNodaluxCtrl& chosen = m_ctx.list.PControllers[static_cast<std::size_t>(index)];
+    const model::TNodaluxCtrl& chosen = m_ctx.list.at(static_cast<std::size_t>(index));
     m_identity = Identity{chosen.CurrentIP, chosen.MAC};
     m_index = index;
 
@@ -80,17 +80,17 @@ void ConfigFlow::run(int index, Family family) {
 }
 
 model::TNodaluxCtrl* ConfigFlow::record() {
-    auto& list = m_ctx.list.PControllers;
+    auto& list = m_ctx.list;
     auto same = [this](const model::TNodaluxCtrl& c) {
         return c.CurrentIP == m_identity.ip && c.MAC == m_identity.mac;
     };
     if (m_index >= 0 && static_cast<std::size_t>(m_index) < list.size() &&
-        same(list[static_cast<std::size_t>(m_index)]))
-        return &list[static_cast<std::size_t>(m_index)];
+        same(list.at(static_cast<std::size_t>(m_index))))
+        return &list.at(static_cast<std::size_t>(m_index));
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (same(list[i])) {
+        if (same(list.at(i))) {
             m_index = static_cast<int>(i);
-            return &list[i];
+            return &list.at(i);
         }
     }
     return nullptr;

@@ -13,8 +13,6 @@ namespace {
 
 // A wrap width for cells that have not been given one yet.
 constexpr int kUnboundedWidth = 1 << 20;
-// The line under each cell.
-constexpr int kRuleHeight = 1;
 
 // Lays `text` out in lines of `width` and returns the height it takes.
 qreal layOut(QTextLayout& layout, qreal width) {

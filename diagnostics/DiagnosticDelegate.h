@@ -24,6 +24,8 @@ public:
     static constexpr int kPictureWidth = 25;
     // Room between a cell's border and its text or picture.
     static constexpr int kCellMargin = 3;
+    // The line under each cell.
+    static constexpr int kRuleHeight = 1;
 
     explicit DiagnosticDelegate(const SeverityPictures& pictures, QObject* parent = nullptr);
 

@@ -69,13 +69,24 @@ DiagnosticRow DiagnosticModel::rowFor(const protocol::DiagnosticMessage& msg, co
 }
 
 void DiagnosticModel::prepend(DiagnosticRow row) {
-    beginInsertRows(QModelIndex(), 0, 0);
-    m_rows.push_front(std::move(row));
+    std::vector<DiagnosticRow> one;
+    one.push_back(std::move(row));
+    prependRows(std::move(one));
+}
+
+void DiagnosticModel::prependRows(std::vector<DiagnosticRow> rows) {
+    if (rows.empty()) return;
+    // Rows that the cap would drop at once are never inserted.
+    const std::size_t cap = static_cast<std::size_t>(m_maxRows);
+    const std::size_t skip = rows.size() > cap ? rows.size() - cap : 0;
+    const int added = static_cast<int>(rows.size() - skip);
+    beginInsertRows(QModelIndex(), 0, added - 1);
+    for (std::size_t i = skip; i < rows.size(); ++i) m_rows.push_front(std::move(rows[i]));
     endInsertRows();
     const int count = static_cast<int>(m_rows.size());
     if (count > m_maxRows) {
         beginRemoveRows(QModelIndex(), m_maxRows, count - 1);
-        m_rows.resize(static_cast<std::size_t>(m_maxRows));
+        m_rows.resize(cap);
         endRemoveRows();
     }
 }

@@ -4,6 +4,7 @@
 // API (used by DiagnosticGrid; tests may read it directly):
 //   DiagnosticModel model;                 // empty, capped at kMaxRows
 //   model.prepend(DiagnosticModel::rowFor(msg, QDateTime::currentDateTime()));
+//   model.prependRows(std::move(rows));    // a batch in arrival order, one insertion
 //   model.rowCount();                      // rows held, at most the cap
 //   model.row(0);                          // the newest message
 //   model.data(index(r, c))                // DisplayRole: the cell's text (plain text,
@@ -16,6 +17,7 @@
 #include <QDateTime>
 #include <QString>
 #include <deque>
+#include <vector>
 
 #include "protocol/Diagnostic.h"
 
@@ -61,6 +63,9 @@ public:
 
     // Adds `row` on top; drops the oldest rows beyond the cap.
     void prepend(DiagnosticRow row);
+    // Adds a batch in arrival order (its last row ends on top) in one
+    // insertion, then drops the oldest rows beyond the cap in one removal.
+    void prependRows(std::vector<DiagnosticRow> rows);
     // Removes every row.
     void clear();
 

@@ -2,49 +2,71 @@
 
 #include <algorithm>
 #include <limits>
-#include <numeric>
 
 namespace vantrel::model {
 
 void ControllerList::clear() {
-    PControllers.clear();
-    StringGridIndex.clear();
+    m_records.clear();
+    m_rowMap.clear();
+    m_byIP.clear();
 }
 
-bool ControllerList::containsIP(const Ip4& ip) const { return lastIndexOfIP(ip) >= 0; }
+std::uint32_t ControllerList::key(const Ip4& ip) {
+    return (std::uint32_t{ip[0]} << 24) | (std::uint32_t{ip[1]} << 16) | (std::uint32_t{ip[2]} << 8) | ip[3];
+}
 
-int ControllerList::lastIndexOfIP(const Ip4& ip) const {
-    for (std::size_t i = PControllers.size(); i-- > 0;) {
-        if (PControllers[i].CurrentIP == ip) return static_cast<int>(i);
-    }
-    return -1;
+int ControllerList::indexOfIP(const Ip4& ip) const {
+    const auto found = m_byIP.find(key(ip));
+    return found == m_byIP.end() ? -1 : found->second;
 }
 
 std::optional<std::int32_t> ControllerList::append(TNodaluxCtrl record) {
-    if (containsIP(record.CurrentIP)) return std::nullopt;
-    PControllers.push_back(std::move(record));
-    const auto index = static_cast<std::int32_t>(PControllers.size() - 1);
-    StringGridIndex.push_back(index);
+    const std::uint32_t k = key(record.CurrentIP);
+    if (m_byIP.contains(k)) return std::nullopt;
+    if (full()) {
+        ++m_droppedWhenFull;
+        return std::nullopt;
+    }
+    if (m_records.size() == kReserveFrom) {
+        // A large fleet, or a flood: room for the whole list at once, so
+        // that it is never moved to a larger block in the middle of a burst.
+        m_records.reserve(kMaxControllers);
+        m_rowMap.reserve(kMaxControllers);
+        m_byIP.reserve(kMaxControllers);
+    }
+    const auto index = static_cast<std::int32_t>(m_records.size());
+    m_records.push_back(std::move(record));
+    m_rowMap.push_back(index);
+    m_byIP.emplace(k, index);
     return index;
 }
 
-void ControllerList::permuteRows(const std::vector<std::int32_t>& permutation) {
-    std::vector<std::int32_t> next(permutation.size());
-    for (std::size_t i = 0; i < permutation.size(); ++i) next[i] = StringGridIndex.at(permutation[i]);
-    StringGridIndex = std::move(next);
+bool ControllerList::permuteRows(const std::vector<std::int32_t>& permutation) {
+    const std::size_t rows = m_rowMap.size();
+    if (permutation.size() != rows) return false;
+    std::vector<bool> seen(rows, false);
+    for (const std::int32_t from : permutation) {
+        if (from < 0 || static_cast<std::size_t>(from) >= rows || seen[static_cast<std::size_t>(from)]) return false;
+        seen[static_cast<std::size_t>(from)] = true;
+    }
+    std::vector<std::int32_t> next(rows);
+    for (std::size_t i = 0; i < rows; ++i) next[i] = m_rowMap[static_cast<std::size_t>(permutation[i])];
+    m_rowMap = std::move(next);
+    return true;
 }
 
 bool ControllerList::invariantsHold() const {
-    if (StringGridIndex.size() != PControllers.size()) return false;
-    std::vector<std::int32_t> sorted = StringGridIndex;
-    std::sort(sorted.begin(), sorted.end());
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        if (sorted[i] != static_cast<std::int32_t>(i)) return false;
+    const std::size_t n = m_records.size();
+    if (n > kMaxControllers || m_rowMap.size() != n || m_byIP.size() != n) return false;
+    std::vector<bool> seen(n, false);
+    for (const std::int32_t index : m_rowMap) {
+        if (index < 0 || static_cast<std::size_t>(index) >= n || seen[static_cast<std::size_t>(index)]) return false;
+        seen[static_cast<std::size_t>(index)] = true;
     }
-    for (std::size_t i = 0; i < PControllers.size(); ++i) {
-        for (std::size_t j = i + 1; j < PControllers.size(); ++j) {
-            if (PControllers[i].CurrentIP == PControllers[j].CurrentIP) return false;
-        }
+    // Every record is found under its own current IP: the addresses are
+    // distinct, and none was changed after the record was listed.
+    for (std::size_t i = 0; i < n; ++i) {
+        if (indexOfIP(m_records[i].CurrentIP) != static_cast<int>(i)) return false;
     }
     return true;
 }
@@ -120,8 +142,8 @@ bool firmwareAtLeast(std::u16string_view firmware, int major, int minor, int pat
 }
 
 bool NodaFirmwareCheck(const ControllerList& list, std::size_t index, int major, int minor, int patch) {
-    if (index >= list.PControllers.size()) return false;
-    return firmwareAtLeast(list.PControllers[index].Firmware, major, minor, patch);
+    if (index >= list.size()) return false;
+    return firmwareAtLeast(list.at(index).Firmware, major, minor, patch);
 }
 
 } // namespace vantrel::model

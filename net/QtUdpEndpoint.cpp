@@ -1,5 +1,6 @@
 #include "net/QtUdpEndpoint.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QNetworkInterface>
 #include <QPointer>
@@ -164,8 +165,7 @@ bool QtUdpEndpoint::inSubnet(const QHostAddress& address) const {
     return (address.toIPv4Address() & bits) == (m_address.toIPv4Address() & bits);
 }
 
-bool QtUdpEndpoint::accept(const QNetworkDatagram& datagram, Role role) const {
-    const QHostAddress sender = datagram.senderAddress();
+bool QtUdpEndpoint::accept(const QHostAddress& sender, int arrivedOn, Role role) const {
     for (const QHostAddress& own : m_ownAddresses) {
         if (sender.isEqual(own, QHostAddress::TolerantConversion))
             return false; // our own broadcast coming back
@@ -176,7 +176,6 @@ bool QtUdpEndpoint::accept(const QNetworkDatagram& datagram, Role role) const {
     // its sender's address: a controller on another subnet answers that way,
     // and the user must see it to readdress it. Without the interface, fall
     // back to the sender's subnet.
-    const int arrivedOn = static_cast<int>(datagram.interfaceIndex());
     if (m_interfaceIndex != 0 && arrivedOn != 0)
         return arrivedOn == m_interfaceIndex;
     return inSubnet(sender);
@@ -201,63 +200,134 @@ void QtUdpEndpoint::onReadyRead(QUdpSocket* socket) {
     m_signalled[slot] = true;
     // A handler running a nested event loop (a modal window) holds the
     // delivery: the pass that is running reads this socket once it returns.
-    if (m_dispatching)
+    // A pass queued for the next turn reads it too.
+    if (m_dispatching || m_passQueued)
         return;
     deliver();
 }
 
-// Reads every socket that has signalled, each up to kMaxDatagramsPerPass
-// datagrams, and hands them out one at a time. A socket is only ever read
-// after it has signalled: Qt stops signalling a socket whose readyRead was
-// answered without a read, so reading a socket from another socket's signal
-// (and then finding it empty when its own signal comes) would silence it for
-// good. A socket left with datagrams after its share has been read signals
-// again on the next turn of the event loop, because every read re-arms it.
+// Reads every socket that has signalled until a read finds it empty or the
+// pass has run kPassBudgetMs, and hands the datagrams out one at a time, then
+// ends the batch. Every signal is answered with at least one read: Qt stops
+// signalling a socket whose readyRead was not followed by a read (measured:
+// searches stopping after 400-900 of 1000 replies when a socket was drained
+// from another socket's signal and then found empty on its own). So a socket
+// is only read after it has signalled, each turn ends with a read that finds
+// it empty, and a socket whose turn the budget cut short is read again by a
+// pass queued for the next turn of the event loop (that pass also answers a
+// signal that Qt swallowed while a handler ran a nested event loop inside
+// this socket's own readyRead).
 void QtUdpEndpoint::deliver() {
     m_dispatching = true;
     const QPointer<QtUdpEndpoint> self(this);
     const quint64 generation = m_generation;
     const std::array<Role, kSocketCount> roles = {Role::Unicast, Role::SubnetBroadcast, Role::LimitedBroadcast};
+    QElapsedTimer pass;
+    pass.start();
+    const qint64 budgetNs = qint64{kPassBudgetMs} * 1000 * 1000;
+    bool budgetLeft = true;
     bool more = true;
-    while (more) {
+    while (more && budgetLeft) {
         more = false;
-        for (std::size_t slot = 0; slot < kSocketCount; ++slot) {
+        int delivered = 0;
+        const std::size_t first = m_firstSlot;
+        m_firstSlot = (m_firstSlot + 1) % kSocketCount; // no socket starves the others
+        for (std::size_t turn = 0; turn < kSocketCount && budgetLeft; ++turn) {
+            const std::size_t slot = (first + turn) % kSocketCount;
             if (!m_signalled[slot])
                 continue;
             m_signalled[slot] = false;
             QUdpSocket* const socket = slot == 0 ? m_unicast : slot == 1 ? m_subnetBroadcast : m_limitedBroadcast;
-            for (int read = 0; socket != nullptr && read < kMaxDatagramsPerPass && socket->hasPendingDatagrams();) {
-                // One byte more than the largest packet tells an oversized datagram apart.
-                const QNetworkDatagram datagram =
-                    socket->receiveDatagram(static_cast<qint64>(protocol::kMaxDatagram) + 1);
-                if (!datagram.isValid())
-                    break; // read error: this socket is left for now
-                ++read;
-                if (datagram.data().size() > static_cast<qsizetype>(protocol::kMaxDatagram))
-                    continue; // larger than any packet of the protocol: dropped, never cut short
-                if (!accept(datagram, roles[slot]))
+            QByteArray bytes;
+            QHostAddress sender;
+            bool accepted = false;
+            while (socket != nullptr) {
+                // Read until a read finds nothing: that read re-arms the socket,
+                // so Qt signals it again when more arrives.
+                if (!readOne(socket, roles[slot], bytes, sender, accepted))
+                    break;
+                if (pass.nsecsElapsed() >= budgetNs) {
+                    // The rest, and any signal that a handler's nested event
+                    // loop kept from coming, wait for a pass on the next turn.
+                    m_signalled[slot] = true;
+                    budgetLeft = false;
+                }
+                if (!accepted) {
+                    if (!budgetLeft)
+                        break;
                     continue;
-                emit datagramReceived(datagram.data(), datagram.senderAddress());
+                }
+                ++delivered;
+                emit datagramReceived(bytes, sender);
                 if (self.isNull())
                     return; // the handler deleted the endpoint
                 if (m_generation != generation) {
                     // Closed or rebound meanwhile: the old sockets are gone,
                     // and the new ones may have signalled while this pass held
                     // the delivery.
+                    emit batchDelivered();
+                    if (self.isNull())
+                        return;
                     m_dispatching = false;
                     if (isBound())
-                        QMetaObject::invokeMethod(this, &QtUdpEndpoint::deliverSignalled, Qt::QueuedConnection);
+                        queuePass();
                     return;
                 }
+                if (!budgetLeft)
+                    break;
             }
         }
+        if (delivered > 0) {
+            emit batchDelivered();
+            if (self.isNull())
+                return;
+        }
+        // Sockets that signalled while a handler ran a nested event loop.
         for (bool signalled : m_signalled)
             more = more || signalled;
     }
     m_dispatching = false;
+    if (more)
+        queuePass();
+}
+
+void QtUdpEndpoint::queuePass() {
+    if (m_passQueued)
+        return;
+    m_passQueued = true;
+    QMetaObject::invokeMethod(this, &QtUdpEndpoint::deliverSignalled, Qt::QueuedConnection);
+}
+
+bool QtUdpEndpoint::readOne(QUdpSocket* socket, Role role, QByteArray& bytes, QHostAddress& sender, bool& accepted) {
+    // One byte more than the largest packet tells an oversized datagram apart.
+    constexpr qint64 kReadSize = static_cast<qint64>(protocol::kMaxDatagram) + 1;
+    int arrivedOn = 0;
+    if (role == Role::Unicast) {
+        // The unicast socket needs no interface: a plain read into one buffer.
+        if (m_buffer.size() != kReadSize)
+            m_buffer.resize(kReadSize);
+        const qint64 size = socket->readDatagram(m_buffer.data(), kReadSize, &sender);
+        if (size < 0)
+            return false;
+        accepted = size <= static_cast<qint64>(protocol::kMaxDatagram);
+        if (accepted)
+            bytes = QByteArray(m_buffer.constData(), static_cast<qsizetype>(size));
+    } else {
+        const QNetworkDatagram datagram = socket->receiveDatagram(kReadSize);
+        if (!datagram.isValid())
+            return false;
+        sender = datagram.senderAddress();
+        arrivedOn = static_cast<int>(datagram.interfaceIndex());
+        bytes = datagram.data();
+        accepted = bytes.size() <= static_cast<qsizetype>(protocol::kMaxDatagram);
+    }
+    // Larger than any packet of the protocol: dropped, never cut short.
+    accepted = accepted && accept(sender, arrivedOn, role);
+    return true;
 }
 
 void QtUdpEndpoint::deliverSignalled() {
+    m_passQueued = false;
     if (m_dispatching)
         return;
     for (bool signalled : m_signalled) {

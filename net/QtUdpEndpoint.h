@@ -20,12 +20,16 @@
 // coming back) are dropped on every socket, and so are datagrams larger than
 // the largest packet of the protocol.
 //
-// Delivery: on a socket's readyRead its pending datagrams are read (at most
-// kMaxDatagramsPerPass per turn of the event loop; the rest follow on the next
-// turn) and handed out through datagramReceived one at a time, on the thread
-// that owns the endpoint. Each socket's datagrams keep their arrival order. A handler that runs a nested
-// event loop (a modal window) does not get a second datagram until it has
-// returned: the others wait in the sockets' receive buffers meanwhile.
+// Delivery: on a socket's readyRead every datagram waiting in it is read and
+// handed out through datagramReceived one at a time, on the thread that owns
+// the endpoint; batchDelivered() follows each pass. A pass reads for at most
+// kPassBudgetMs, so that a flood cannot hold the window: what is left follows
+// on the next turn of the event loop, in order, in the pass queued for that
+// turn (a socket that signals meanwhile waits for that pass too). Each
+// socket's datagrams keep their arrival order; the sockets take turns at being
+// read first. A handler that runs a nested event loop (a modal window) does
+// not get a second datagram until it has returned: the others wait in the
+// sockets' receive buffers meanwhile.
 //
 // Every socket asks for a receive buffer of kRequestedReceiveBuffer after
 // binding, so that a burst of hundreds of replies is not dropped while the
@@ -50,9 +54,9 @@ public:
     // Receive buffer asked of every socket after binding. The kernel caps it at
     // net.core.rmem_max; receiveBufferSize() tells what was granted.
     static constexpr int kRequestedReceiveBuffer = 4 * 1024 * 1024;
-    // Datagrams read per pass before the event loop gets a turn; the rest
+    // How long one pass reads before the event loop gets a turn; the rest
     // follow on the next turn, in order.
-    static constexpr int kMaxDatagramsPerPass = 256;
+    static constexpr int kPassBudgetMs = 5;
 
     explicit QtUdpEndpoint(QObject* parent = nullptr);
     ~QtUdpEndpoint() override;
@@ -87,7 +91,11 @@ private:
     void onReadyRead(QUdpSocket* socket);
     void deliver();
     void deliverSignalled();
-    bool accept(const QNetworkDatagram& datagram, Role role) const;
+    // A pass on the next turn of the event loop, for the sockets that signalled.
+    void queuePass();
+    // Reads one datagram of `socket`; false when none could be read.
+    bool readOne(QUdpSocket* socket, Role role, QByteArray& bytes, QHostAddress& sender, bool& accepted);
+    bool accept(const QHostAddress& sender, int arrivedOn, Role role) const;
     bool inSubnet(const QHostAddress& address) const;
 
     QUdpSocket* m_unicast = nullptr;
@@ -100,6 +108,9 @@ private:
     int m_receiveBufferSize = 0;
     bool m_dispatching = false;
     std::array<bool, kSocketCount> m_signalled{}; // sockets that signalled and wait for a read
+    std::size_t m_firstSlot = 0;                  // the socket read first in the next pass
+    bool m_passQueued = false;                    // a pass waits for the next turn
+    QByteArray m_buffer;                          // the unicast socket reads into it
     quint64 m_generation = 0; // changes with every close, so a drain notices a rebind under it
 };
 

@@ -2,7 +2,10 @@
 // The tool's UDP endpoint: bound to one adapter address and port 49150,
 // broadcast sending on, receiving unicast replies and the broadcasts that
 // arrive on that adapter. Received datagrams are handed out one at a time, in
-// arrival order, on the thread that owns the endpoint (the UI thread).
+// arrival order, on the thread that owns the endpoint (the UI thread), in
+// batches: every datagram that was waiting, then batchDelivered(). A receiver
+// does each datagram's work at once and what is costly to repeat (redrawing a
+// window) once per batch.
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -31,6 +34,9 @@ public:
 signals:
     // One received datagram and its sender.
     void datagramReceived(const QByteArray& bytes, const QHostAddress& sender);
+    // The datagrams handed out since the last batchDelivered() were all that
+    // waited: the endpoint goes back to the event loop after this.
+    void batchDelivered();
 };
 
 } // namespace vantrel::net

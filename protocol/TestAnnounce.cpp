@@ -94,10 +94,10 @@ Bytes encodeTestAnnounce(const TestAnnounce& a, std::uint8_t version, const mode
 
 AnnounceResult applyTestAnnounce(model::ControllerList& list, const TestAnnounce& a) {
     AnnounceResult result;
-    result.index = list.lastIndexOfIP(a.ip);
+    result.index = list.indexOfIP(a.ip);
     if (result.index < 0) return result;
 
-    model::TNodaluxCtrl& c = list.PControllers[static_cast<std::size_t>(result.index)];
+    model::TNodaluxCtrl& c = list.at(static_cast<std::size_t>(result.index));
     bool changed = false;
     update(c.TestMode, a.mode, changed);
     for (std::size_t i = 0; i < kRgb; ++i)

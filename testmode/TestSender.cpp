@@ -13,8 +13,8 @@ namespace vantrel::testmode {
 namespace {
 
 const model::TNodaluxCtrl* at(const model::ControllerList& list, int controller) {
-    if (controller < 0 || static_cast<std::size_t>(controller) >= list.PControllers.size()) return nullptr;
-    return &list.PControllers[static_cast<std::size_t>(controller)];
+    if (controller < 0 || static_cast<std::size_t>(controller) >= list.size()) return nullptr;
+    return &list.at(static_cast<std::size_t>(controller));
 }
 
 } // namespace

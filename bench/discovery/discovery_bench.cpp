@@ -21,25 +21,16 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <string>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include "bench/support/BareSocket.h"
 #include "net/QtUdpEndpoint.h"
 #include "protocol/Header.h"
 #include "tools/cli/DiscoverySession.h"
 
 namespace {
 
-constexpr int kReceiveBuffer = 4 * 1024 * 1024;
 constexpr int kSettleMs = 300; // between runs, so that nothing of one run is in flight in the next
 constexpr int kDefaultRepeat = 5;
 constexpr int kDefaultTimeoutMs = 20000;
@@ -83,55 +74,8 @@ Run runTool(const Options& o) {
 }
 
 Run runBare(const Options& o) {
-    Run r;
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0)
-        return r;
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(vantrel::protocol::kPort);
-    ::inet_pton(AF_INET, qPrintable(o.adapter), &local.sin_addr);
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        std::fprintf(stderr, "bare: cannot bind %s: %s\n", qPrintable(o.adapter), std::strerror(errno));
-        ::close(fd);
-        return r;
-    }
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBuffer, sizeof kReceiveBuffer);
-
-    const vantrel::protocol::Bytes poll = vantrel::protocol::buildPoll();
-    sockaddr_in broadcast{};
-    broadcast.sin_family = AF_INET;
-    broadcast.sin_port = htons(vantrel::protocol::kPort);
-    broadcast.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-
-    std::vector<unsigned char> buffer(vantrel::protocol::kMaxDatagram + 1);
-    QElapsedTimer clock;
-    clock.start();
-    if (::sendto(fd, poll.data(), poll.size(), 0, reinterpret_cast<const sockaddr*>(&broadcast), sizeof broadcast) !=
-        static_cast<ssize_t>(poll.size())) {
-        std::fprintf(stderr, "bare: the poll could not be sent: %s\n", std::strerror(errno));
-        ::close(fd);
-        return r;
-    }
-    qint64 lastNs = 0;
-    while (r.received < o.count && clock.elapsed() < o.timeoutMs) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(o.timeoutMs - clock.elapsed())) <= 0)
-            continue;
-        sockaddr_in from{};
-        socklen_t fromLen = sizeof from;
-        const ssize_t n = ::recvfrom(fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (n <= 0 || from.sin_addr.s_addr == local.sin_addr.s_addr)
-            continue;
-        ++r.received;
-        lastNs = clock.nsecsElapsed();
-    }
-    ::close(fd);
-    r.complete = r.received >= o.count;
-    r.ms = static_cast<double>(lastNs) / 1e6;
-    return r;
+    const vantrel::bench::BareRun bare = vantrel::bench::runBareSocket(o.adapter.toStdString(), o.count, o.timeoutMs);
+    return Run{bare.complete, bare.ms, bare.received};
 }
 
 void settle() {

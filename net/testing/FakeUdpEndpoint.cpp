@@ -39,22 +39,43 @@ void FakeUdpEndpoint::setBindFails(const QHostAddress& address, bool fails) {
         m_bindFailures.append(address);
 }
 
+bool FakeUdpEndpoint::accepts(const QByteArray& bytes) const {
+    return m_bound && bytes.size() <= static_cast<qsizetype>(protocol::kMaxDatagram);
+}
+
 bool FakeUdpEndpoint::inject(const QByteArray& bytes, const QHostAddress& sender) {
-    if (!m_bound || bytes.size() > static_cast<qsizetype>(protocol::kMaxDatagram))
-        return false;
-    m_pending.append({bytes, sender});
-    if (m_delivering)
-        return true; // the running delivery hands it out after the current handler
+    return injectBatch({bytes}, sender);
+}
+
+bool FakeUdpEndpoint::injectBatch(const QList<QByteArray>& burst, const QHostAddress& sender) {
+    bool any = false;
+    for (const QByteArray& bytes : burst) {
+        if (!accepts(bytes))
+            continue;
+        m_pending.append({bytes, sender});
+        any = true;
+    }
+    if (any && !m_delivering)
+        deliverPending(); // else the running delivery hands them out after the current handler
+    return any;
+}
+
+void FakeUdpEndpoint::deliverPending() {
     m_delivering = true;
     const QPointer<FakeUdpEndpoint> self(this);
+    // Datagrams injected by a batchDelivered handler make the next batch.
     while (!m_pending.isEmpty()) {
-        const auto [data, from] = m_pending.takeFirst();
-        emit datagramReceived(data, from);
+        while (!m_pending.isEmpty()) {
+            const auto [data, from] = m_pending.takeFirst();
+            emit datagramReceived(data, from);
+            if (self.isNull())
+                return;
+        }
+        emit batchDelivered();
         if (self.isNull())
-            return true;
+            return;
     }
     m_delivering = false;
-    return true;
 }
 
 } // namespace vantrel::net::testing

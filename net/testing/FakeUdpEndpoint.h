@@ -43,14 +43,22 @@ public:
     // bind() to this address fails (as when another copy holds it) until cleared.
     void setBindFails(const QHostAddress& address, bool fails = true);
 
-    // Hands a datagram to datagramReceived as if it had arrived from `sender`.
-    // An injection from inside a handler waits until that handler has returned,
-    // so datagrams are delivered one at a time, in injection order. False when
-    // nothing is delivered: the endpoint is not bound, or the datagram is
-    // larger than 8192 bytes.
+    // Hands a datagram to datagramReceived as if it had arrived from `sender`,
+    // as a batch of its own (batchDelivered follows). An injection from inside
+    // a handler waits until that handler has returned and joins the batch
+    // being delivered, so datagrams are delivered one at a time, in injection
+    // order. False when nothing is delivered: the endpoint is not bound, or
+    // the datagram is larger than 8192 bytes.
     bool inject(const QByteArray& bytes, const QHostAddress& sender);
+    // A burst: the datagrams that were waiting together, delivered in order
+    // as one batch (one batchDelivered at the end). Those that inject() would
+    // refuse are left out; false when none is delivered.
+    bool injectBatch(const QList<QByteArray>& burst, const QHostAddress& sender);
 
 private:
+    bool accepts(const QByteArray& bytes) const;
+    void deliverPending();
+
     bool m_bound = false;
     QHostAddress m_address;
     QList<Sent> m_sent;

@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/TForm1.h"
 #include "app/Windows.h"
@@ -51,13 +52,21 @@ struct AppRig {
                         QHostAddress(QStringLiteral("192.168.77.50")));
     }
 
+    // Datagrams that were waiting together: handed over in order as one batch.
+    void injectBurst(const std::vector<vantrel::protocol::Bytes>& burst) {
+        QList<QByteArray> datagrams;
+        for (const auto& bytes : burst)
+            datagrams << QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+        endpoint.injectBatch(datagrams, QHostAddress(QStringLiteral("192.168.77.50")));
+    }
+
     // Row r shows the controller the row map names for it.
     bool rowMapInStep() {
         const auto& list = form->controllers();
-        if (!list.invariantsHold() || static_cast<int>(list.StringGridIndex.size()) != grid().rowCount())
+        if (!list.invariantsHold() || static_cast<int>(list.rowMap().size()) != grid().rowCount())
             return false;
         for (int r = 0; r < grid().rowCount(); ++r) {
-            const auto& rec = list.PControllers[static_cast<std::size_t>(list.StringGridIndex[r])];
+            const auto& rec = list.at(static_cast<std::size_t>(list.rowMap()[static_cast<std::size_t>(r)]));
             if (cell(r, vantrel::app::DeviceGridModel::ColIP) != QString::fromStdString(vantrel::model::ipText(rec.CurrentIP)))
                 return false;
         }

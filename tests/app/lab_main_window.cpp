@@ -70,7 +70,7 @@ private slots:
         QCOMPARE(services.messages.size(), 0);
 
         for (int r = 0; r < form.gridModel().rowCount(); ++r) {
-            const auto& row = form.gridModel().rows()[static_cast<std::size_t>(r)];
+            const auto row = form.gridModel().row(r);
             const auto it = expected.find(row[DeviceGridModel::ColIP]);
             QVERIFY2(it != expected.end(), qPrintable("unexpected row " + row[DeviceGridModel::ColIP]));
             for (int c = 0; c < DeviceGridModel::ColumnCount; ++c) QCOMPARE(row[c], it->second[c]);

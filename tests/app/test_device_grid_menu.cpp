@@ -224,7 +224,7 @@ private slots:
         const QStringList lines = QString::fromStdString(readText(csv)).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 16);
         QCOMPARE(lines[0], "Model,Nickname,IP,Firmware,Temperature");
-        const DeviceGridModel::Row& row = rig.form.gridModel().rows()[0];
+        const DeviceGridModel::Row row = rig.form.gridModel().row(0);
         QCOMPARE(lines[1], QStringList(row.begin(), row.end()).join(u','));
     }
 };

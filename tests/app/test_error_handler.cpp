@@ -62,7 +62,7 @@ private slots:
         QVERIFY2(shown.text.contains(QStringLiteral("the configuration window broke")), qPrintable(shown.text));
         // Nothing of the stopped configuration went out.
         QVERIFY(rig.endpoint.sent().isEmpty());
-        QVERIFY(vantrel::model::nicknameText(rig.form->controllers().PControllers.front()) == u"stage");
+        QVERIFY(vantrel::model::nicknameText(rig.form->controllers().records().front()) == u"stage");
 
         // The program goes on: the same controller is configured with OK ...
         rig.services.clearRecord();

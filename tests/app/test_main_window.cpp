@@ -123,6 +123,10 @@ private slots:
     void doubleClickSelectsTheControllerTheRowShows();
     void doubleClickBeyondRow256();
     void deviceTextsArePlainText();
+    void aBurstIsHandledInArrivalOrderAndShownAtOnce();
+    void burstsStaySortedUnderHeaderClicks_data();
+    void burstsStaySortedUnderHeaderClicks();
+    void repliesBeyondTheCapAreDroppedAndCounted();
 
     // --- auto-poll ----------------------------------------------------------------
     void autoPollPollsWhileChecked();
@@ -385,7 +389,7 @@ void TestMainWindow::readersAddRowsWithTheirTexts() {
              (QStringList{"N/A", QString::fromUtf8("45.3\u00B0C / 113.5\u00B0F"), QString()}));
     QVERIFY(rig.rowMapInStep());
 
-    const auto& list = rig.form->controllers().PControllers;
+    const auto& list = rig.form->controllers().records();
     QCOMPARE(list.size(), 3u);
     QCOMPARE(list[1].QorvanaProtVer, 0); // legacy record
     QCOMPARE(list[1].NumStrings, 16);
@@ -500,7 +504,7 @@ void TestMainWindow::doubleClickSelectsTheControllerTheRowShows() {
     QCOMPARE(current, (QList<int>{0, 2}));
     QCOMPARE(rig.form->SelectedController(), 2);
     QCOMPARE(legacy.size(), 1);
-    QVERIFY(rig.form->selectedRecord() == &rig.form->controllers().PControllers[2]);
+    QVERIFY(rig.form->selectedRecord() == &rig.form->controllers().at(2));
 
     // A search keeps the index but the record it named is gone: the windows
     // get no record rather than whichever controller answers third next time.
@@ -554,6 +558,155 @@ void TestMainWindow::deviceTextsArePlainText() {
     QCOMPARE(grid->model()->data(grid->model()->index(0, kNickname)).toString(), QStringLiteral("<b>x"));
     QVERIFY(qobject_cast<QStyledItemDelegate*>(grid->itemDelegate()));
     QCOMPARE(control<QLabel>(*rig.form, "DevicesLabel")->textFormat(), Qt::PlainText);
+}
+
+// Several datagrams waiting at once: each is handled in its turn (a test
+// announce finds exactly the controllers whose replies came before it), and
+// the grid and the label show the whole burst in one insertion.
+void TestMainWindow::aBurstIsHandledInArrivalOrderAndShownAtOnce() {
+    AppRig rig(Branding{0, {2, 3, 23}, true});
+    rig.inject(currentReply(currentController(ip(10, 0, 0, 5), "NX-16", "mike")));
+    auto* gridView = control<QTableView>(*rig.form, "Network_Grid");
+    QTest::mouseClick(gridView->viewport(), Qt::LeftButton, {},
+                      gridView->visualRect(rig.grid().index(0, kNickname)).center());
+    QCOMPARE(gridView->currentIndex().row(), 0);
+
+    const auto announce = [](Ip4 address, std::uint8_t mode) {
+        vantrel::protocol::TestAnnounce a;
+        a.ip = address;
+        a.mode = mode;
+        return vantrel::protocol::encodeTestAnnounce(a, 8, {});
+    };
+    const auto diagnostic = [](const char16_t* text) {
+        vantrel::protocol::DiagnosticMessage msg;
+        msg.ip = {10, 0, 0, 6};
+        msg.model = u"NX-16";
+        msg.message = text;
+        return vantrel::protocol::encodeDiagnosticMessage(msg);
+    };
+    QSignalSpy inserted(&rig.grid(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy applied(rig.form.get(), &TForm1::testAnnounceApplied);
+    rig.injectBurst({
+        announce(ip(10, 0, 0, 7), 4), // its controller has not answered yet: nobody to update
+        currentReply(currentController(ip(10, 0, 0, 6), "NX-16", "charlie")),
+        announce(ip(10, 0, 0, 6), 3), // the reply before it is listed
+        diagnostic(u"first"),
+        currentReply(currentController(ip(10, 0, 0, 7), "NX-4", "alpha")),
+        currentReply(currentController(ip(10, 0, 0, 6), "NX-4", "again")), // a duplicate: the first stays
+        diagnostic(u"second"),
+        currentReply(currentController(ip(10, 0, 0, 8), "NX-8", "zulu")),
+        announce(ip(10, 0, 0, 5), 2), // a controller listed before the burst
+    });
+
+    const auto& list = rig.form->controllers();
+    QCOMPARE(list.at(static_cast<std::size_t>(list.indexOfIP(ip(10, 0, 0, 6)))).TestMode, 3);
+    QCOMPARE(list.at(static_cast<std::size_t>(list.indexOfIP(ip(10, 0, 0, 7)))).TestMode, 0);
+    QCOMPARE(list.at(static_cast<std::size_t>(list.indexOfIP(ip(10, 0, 0, 5)))).TestMode, 2);
+    QCOMPARE(applied.size(), 2);
+    QCOMPARE(applied[0][0].toInt(), list.indexOfIP(ip(10, 0, 0, 6)));
+    QCOMPARE(applied[1][0].toInt(), 0);
+
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(column(rig, kNickname), (QStringList{"alpha", "charlie", "mike", "zulu"}));
+    QCOMPARE(rig.grid().rows().size(), 4u);
+    QCOMPARE(rig.grid().rows()[3][kIP], QStringLiteral("10.0.0.8"));
+    QCOMPARE(labelText(rig), QStringLiteral("Found 4 Device(s)"));
+    QVERIFY(rig.rowMapInStep());
+    // The chosen row stays with its controller.
+    QCOMPARE(gridView->currentIndex().row(), 2);
+    QCOMPARE(rig.cell(gridView->currentIndex().row(), kNickname), QStringLiteral("mike"));
+
+    auto* diagnostics = control<vantrel::diagnostics::DiagnosticGrid>(*rig.form, "gridDiagnostic");
+    using vantrel::diagnostics::DiagnosticModel;
+    QCOMPARE(diagnostics->rowCount(), 2);
+    QCOMPARE(diagnostics->cellText(0, DiagnosticModel::ColMessage), QStringLiteral("second"));
+    QCOMPARE(diagnostics->cellText(1, DiagnosticModel::ColMessage), QStringLiteral("first"));
+}
+
+void TestMainWindow::burstsStaySortedUnderHeaderClicks_data() {
+    QTest::addColumn<int>("column");
+    QTest::newRow("model") << kModel;
+    QTest::newRow("nickname") << kNickname;
+    QTest::newRow("ip") << kIP;
+    QTest::newRow("firmware") << kFirmware;
+    QTest::newRow("temperature") << kTemperature;
+}
+
+// Bursts that fall between rows already shown, with repeated keys, and a
+// header click between bursts: the grid stays in the order of its column and
+// every row shows the controller the row map names.
+void TestMainWindow::burstsStaySortedUnderHeaderClicks() {
+    QFETCH(int, column);
+    AppRig rig;
+    const QStringList models{"NX-4", "nx-16", "NX-32", "Nx-8"};
+    const QStringList nicknames{"delta", "Alpha", "charlie", "bravo", "alpha", "echo", "Delta"};
+    const auto burst = [&](int first, int count) {
+        std::vector<vantrel::protocol::Bytes> replies;
+        for (int k = first; k < first + count; ++k) {
+            const auto ipOf = ip(10, 0, k % 3, 200 - k); // not in order of arrival
+            const auto temperature = static_cast<std::uint16_t>(k % 4 == 0 ? 0xFFFF : 200 + 37 * k);
+            replies.push_back(currentReply(currentController(ipOf, models[k % models.size()],
+                                                             nicknames[k % nicknames.size()],
+                                                             QStringLiteral("V1.%1.%2").arg(k % 3).arg(k % 11),
+                                                             temperature)));
+        }
+        rig.injectBurst(replies);
+    };
+    const auto inOrder = [&](int c) {
+        const QStringList texts = ::column(rig, c);
+        for (int r = 1; r < texts.size(); ++r) {
+            const auto key = [](const QString& ipText) { return vantrel::model::ipSortKey(ipText.toStdString()); };
+            const bool ordered = c == kIP ? key(texts[r - 1]) <= key(texts[r])
+                                          : texts[r - 1].compare(texts[r], Qt::CaseInsensitive) <= 0;
+            if (!ordered) return false;
+        }
+        return rig.rowMapInStep();
+    };
+
+    burst(0, 9);
+    QVERIFY(inOrder(kNickname));
+    clickHeader(rig, column);
+    QVERIFY(inOrder(column));
+    burst(9, 13);
+    burst(22, 1);
+    QCOMPARE(rig.grid().rowCount(), 23);
+    QVERIFY(inOrder(column));
+    clickHeader(rig, kNickname);
+    burst(23, 6);
+    QVERIFY(inOrder(kNickname));
+    clickHeader(rig, column);
+    QVERIFY(inOrder(column));
+    QCOMPARE(labelText(rig), QStringLiteral("Found 29 Device(s)"));
+}
+
+// A flood of replies from ever new addresses fills the list up to its cap;
+// the rest are dropped, and the Diagnostics tab tells how many.
+void TestMainWindow::repliesBeyondTheCapAreDroppedAndCounted() {
+    AppRig rig(Branding{0, {2, 3, 23}, true});
+    constexpr int kCap = static_cast<int>(vantrel::model::ControllerList::kMaxControllers);
+    auto* dropped = control<QLabel>(*rig.form, "lblDroppedReplies");
+    QCOMPARE(dropped->text(), QStringLiteral("Replies dropped, list full (10000 controllers): 0"));
+    QCOMPARE(dropped->parentWidget(), control<QWidget>(*rig.form, "DiagnosticsTab"));
+
+    std::vector<vantrel::protocol::Bytes> flood;
+    for (int k = 0; k < kCap + 3; ++k)
+        flood.push_back(currentReply(currentController(ip(10, 1 + k / 62500, k / 250 % 250, k % 250), "NX-16",
+                                                       QStringLiteral("unit %1").arg(k))));
+    rig.injectBurst({flood.begin(), flood.begin() + 4000});
+    rig.injectBurst({flood.begin() + 4000, flood.end()});
+    QCOMPARE(rig.grid().rowCount(), kCap);
+    QCOMPARE(labelText(rig), QStringLiteral("Found 10000 Device(s)"));
+    QCOMPARE(dropped->text(), QStringLiteral("Replies dropped, list full (10000 controllers): 3"));
+    // The first replies are the ones listed.
+    QVERIFY(rig.form->controllers().containsIP(ip(10, 1, 0, 0)));
+    QVERIFY(!rig.form->controllers().containsIP(ip(10, 1, 40, 2)));
+    QVERIFY(rig.rowMapInStep());
+
+    // A search empties the list, not the count of the run.
+    QTest::mouseClick(control<QPushButton>(*rig.form, "Net_Search"), Qt::LeftButton);
+    rig.inject(flood.back());
+    QCOMPARE(rig.grid().rowCount(), 1);
+    QCOMPARE(dropped->text(), QStringLiteral("Replies dropped, list full (10000 controllers): 3"));
 }
 
 // ---- auto-poll -------------------------------------------------------------------------
@@ -638,8 +791,8 @@ void TestMainWindow::testAnnounceUpdatesTheRecord() {
     announce.mode = 3;
     announce.cols = {1, 2, 3, 4};
     announce.hasWhite = true;
-    rig.inject(vantrel::protocol::encodeTestAnnounce(announce, 8, rig.form->controllers().PControllers[0].MAC));
-    QCOMPARE(rig.form->controllers().PControllers[0].TestMode, 3);
+    rig.inject(vantrel::protocol::encodeTestAnnounce(announce, 8, rig.form->controllers().at(0).MAC));
+    QCOMPARE(rig.form->controllers().at(0).TestMode, 3);
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy.first().first().toInt(), 0);
 }

@@ -439,6 +439,25 @@ private slots:
         QVERIFY2(r.err.contains("datagrams 8, listed 2, duplicates 1, rejected 1, ignored 4"), qPrintable(r.err));
     }
 
+    // A flood of replies naming ever new addresses: the list takes 10,000 and
+    // --stats counts the rest as dropped.
+    void discoverStatsCountRepliesBeyondTheCap() {
+        QList<QByteArray> flood;
+        for (int k = 0; k < 10002; ++k) {
+            const model::Ip4 address{10, 78, static_cast<std::uint8_t>(k / 250), static_cast<std::uint8_t>(1 + k % 250)};
+            flood << toQByteArray(currentReply(currentController(address, u"x")));
+        }
+        FakeUdpEndpoint endpoint;
+        const RunResult r =
+            runCli({"discover", "--adapter", "10.77.0.1", "--wait", "50", "--csv", "--stats"}, kLabAdapters, endpoint,
+                   [&] { endpoint.injectBatch(flood, QHostAddress("10.77.1.9")); });
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out.count('\n'), 10001); // the header and 10,000 controllers
+        QVERIFY2(r.err.contains("datagrams 10002, listed 10000, duplicates 0") &&
+                     r.err.contains("dropped (list full) 2"),
+                 qPrintable(r.err));
+    }
+
     void discoverStopsWhenTheExpectedCountIsListed() {
         FakeUdpEndpoint endpoint;
         const auto replies = [&] {

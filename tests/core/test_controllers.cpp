@@ -133,11 +133,12 @@ TEST(ControllerList, DuplicateIpKeepsTheFirstRecord) {
     EXPECT_EQ(list.append(controller({192, 168, 0, 11}, u"V1.0.0")), 1);
     EXPECT_EQ(list.append(controller({192, 168, 0, 10}, u"V2.0.0")), std::nullopt);
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list.PControllers[0].Firmware, u"V1.0.0");
-    EXPECT_EQ(list.StringGridIndex, (std::vector<std::int32_t>{0, 1}));
+    EXPECT_EQ(list.at(0).Firmware, u"V1.0.0");
+    EXPECT_EQ(list.rowMap(), (std::vector<std::int32_t>{0, 1}));
     EXPECT_TRUE(list.invariantsHold());
-    EXPECT_EQ(list.lastIndexOfIP({192, 168, 0, 11}), 1);
-    EXPECT_EQ(list.lastIndexOfIP({192, 168, 0, 12}), -1);
+    EXPECT_EQ(list.indexOfIP({192, 168, 0, 11}), 1);
+    EXPECT_EQ(list.indexOfIP({192, 168, 0, 12}), -1);
+    EXPECT_EQ(list.droppedWhenFull(), 0u) << "a duplicate is not a reply dropped for want of room";
 }
 
 TEST(ControllerList, SameMacOnTwoAddressesGivesTwoRecords) {
@@ -154,8 +155,9 @@ TEST(ControllerList, ClearEmptiesListAndRowMapTogether) {
     list.append(controller({10, 0, 0, 1}));
     list.append(controller({10, 0, 0, 2}));
     list.clear();
-    EXPECT_TRUE(list.PControllers.empty());
-    EXPECT_TRUE(list.StringGridIndex.empty());
+    EXPECT_TRUE(list.records().empty());
+    EXPECT_TRUE(list.rowMap().empty());
+    EXPECT_EQ(list.indexOfIP({10, 0, 0, 2}), -1);
     EXPECT_TRUE(list.invariantsHold());
     // After emptying, an address seen before is accepted again.
     EXPECT_EQ(list.append(controller({10, 0, 0, 1})), 0);
@@ -165,29 +167,109 @@ TEST(ControllerList, PermutingRowsKeepsTheRowMapAPermutation) {
     ControllerList list;
     for (std::uint8_t i = 0; i < 4; ++i) list.append(controller({10, 0, 0, i}));
     // Row i of the new order shows the old row permutation[i].
-    list.permuteRows({2, 0, 3, 1});
-    EXPECT_EQ(list.StringGridIndex, (std::vector<std::int32_t>{2, 0, 3, 1}));
-    list.permuteRows({1, 0, 2, 3});
-    EXPECT_EQ(list.StringGridIndex, (std::vector<std::int32_t>{0, 2, 3, 1}));
+    EXPECT_TRUE(list.permuteRows({2, 0, 3, 1}));
+    EXPECT_EQ(list.rowMap(), (std::vector<std::int32_t>{2, 0, 3, 1}));
+    EXPECT_TRUE(list.permuteRows({1, 0, 2, 3}));
+    EXPECT_EQ(list.rowMap(), (std::vector<std::int32_t>{0, 2, 3, 1}));
     EXPECT_TRUE(list.invariantsHold());
     // Row r leads to the controller whose data it shows.
-    EXPECT_EQ(list.PControllers[list.StringGridIndex[1]].CurrentIP, (Ip4{10, 0, 0, 2}));
+    EXPECT_EQ(list.at(static_cast<std::size_t>(list.indexAtRow(1))).CurrentIP, (Ip4{10, 0, 0, 2}));
+    EXPECT_EQ(list.indexAtRow(4), -1);
     // A new record after a sort gets the next index at the bottom row.
     list.append(controller({10, 0, 0, 9}));
-    EXPECT_EQ(list.StringGridIndex.back(), 4);
+    EXPECT_EQ(list.rowMap().back(), 4);
     EXPECT_TRUE(list.invariantsHold());
 }
 
-TEST(ControllerList, InvariantsDetectABrokenRowMap) {
+TEST(ControllerList, RefusesWhatWouldBreakItsInvariants) {
     ControllerList list;
     list.append(controller({10, 0, 0, 1}));
     list.append(controller({10, 0, 0, 2}));
-    list.StringGridIndex = {0, 0};
-    EXPECT_FALSE(list.invariantsHold());
-    list.StringGridIndex = {0};
-    EXPECT_FALSE(list.invariantsHold());
-    list.StringGridIndex = {1, 0};
+    // Orders that are no permutation of the two rows leave the row map alone.
+    const std::vector<std::vector<std::int32_t>> bad{{0, 0}, {0}, {0, 2}, {-1, 0}, {1, 0, 2}};
+    for (const auto& order : bad) {
+        EXPECT_FALSE(list.permuteRows(order)) << order.size();
+        EXPECT_EQ(list.rowMap(), (std::vector<std::int32_t>{0, 1}));
+    }
     EXPECT_TRUE(list.invariantsHold());
-    list.PControllers[1].CurrentIP = list.PControllers[0].CurrentIP;
+    // A record's settings may change in place; its current IP, the key, may not.
+    list.at(1).Nickname[0] = u'x';
+    EXPECT_TRUE(list.invariantsHold());
+    list.at(1).CurrentIP = list.at(0).CurrentIP;
     EXPECT_FALSE(list.invariantsHold());
+    EXPECT_THROW((void)list.at(2), std::out_of_range);
 }
+
+TEST(ControllerList, BeyondTheCapRepliesAreDroppedAndCounted) {
+    const auto ipOf = [](std::size_t k) {
+        return Ip4{10, static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 8),
+                   static_cast<std::uint8_t>(k)};
+    };
+    constexpr std::size_t kCap = ControllerList::kMaxControllers;
+    ControllerList list;
+    for (std::size_t k = 0; k < kCap; ++k) ASSERT_TRUE(list.append(controller(ipOf(k))));
+    EXPECT_TRUE(list.full());
+    EXPECT_EQ(list.droppedWhenFull(), 0u);
+
+    EXPECT_EQ(list.append(controller(ipOf(kCap))), std::nullopt);
+    EXPECT_EQ(list.append(controller(ipOf(kCap + 1))), std::nullopt);
+    EXPECT_EQ(list.append(controller(ipOf(7))), std::nullopt) << "a listed address stays a duplicate";
+    EXPECT_EQ(list.size(), kCap);
+    EXPECT_EQ(list.droppedWhenFull(), 2u);
+    // Every listed controller is still found under its address.
+    EXPECT_EQ(list.indexOfIP(ipOf(kCap - 1)), static_cast<int>(kCap - 1));
+    EXPECT_EQ(list.indexOfIP(ipOf(kCap)), -1);
+    EXPECT_TRUE(list.invariantsHold());
+
+    // A search empties the list, not the count of the run.
+    list.clear();
+    EXPECT_TRUE(list.append(controller(ipOf(kCap))).has_value());
+    EXPECT_EQ(list.droppedWhenFull(), 2u);
+}
+
+// Rows are ordered by a key per list index; new rows come at the bottom and
+// are then put in their places, as if each had been sorted in on arrival.
+struct PlaceCase {
+    const char* name;
+    std::vector<int> keys; // key of list index i
+    std::size_t placed;    // rows that were in order before the new ones came
+    std::vector<std::int32_t> expected;
+};
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
+
+class PlaceNewRows : public testing::TestWithParam<PlaceCase> {};
+
+TEST_P(PlaceNewRows, MergesTheNewRowsIntoTheSortedOnes) {
+    const PlaceCase& c = GetParam();
+    const auto less = [&](std::int32_t a, std::int32_t b) {
+        return c.keys[static_cast<std::size_t>(a)] < c.keys[static_cast<std::size_t>(b)];
+    };
+    const auto ipOf = [](std::size_t i) { return Ip4{10, 0, 1, static_cast<std::uint8_t>(i)}; };
+
+    ControllerList list;
+    for (std::size_t i = 0; i < std::min(c.placed, c.keys.size()); ++i) list.append(controller(ipOf(i)));
+    list.sortRows(less);
+    for (std::size_t i = list.size(); i < c.keys.size(); ++i) list.append(controller(ipOf(i)));
+    list.placeNewRows(c.placed, less);
+    EXPECT_EQ(list.rowMap(), c.expected);
+    EXPECT_TRUE(list.invariantsHold());
+
+    // The same as appending one at a time and sorting after each.
+    ControllerList one;
+    for (std::size_t i = 0; i < c.keys.size(); ++i) {
+        one.append(controller(ipOf(i)));
+        one.sortRows(less);
+    }
+    EXPECT_EQ(one.rowMap(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ControllerList, PlaceNewRows,
+    testing::Values(PlaceCase{"allNew", {3, 1, 2}, 0, {1, 2, 0}}, PlaceCase{"noneNew", {3, 1, 2}, 3, {1, 2, 0}},
+                    PlaceCase{"newBetweenOld", {10, 30, 20, 5, 40}, 2, {3, 0, 2, 1, 4}},
+                    // Equal keys: older rows first, new ones in their order of arrival.
+                    PlaceCase{"equalKeysKeepArrival", {1, 2, 1, 2, 1}, 2, {0, 2, 4, 1, 3}},
+                    PlaceCase{"newAllAbove", {5, 6, 1, 2}, 2, {2, 3, 0, 1}},
+                    PlaceCase{"placedBeyondTheRows", {2, 1}, 9, {1, 0}}),
+    [](const testing::TestParamInfo<PlaceCase>& info) { return std::string(info.param.name); });

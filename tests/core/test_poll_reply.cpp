@@ -625,8 +625,8 @@ TEST(PollReply, DroppedRepliesLeaveTheListUnchanged) {
     feedCurrent(list, encodePollReply(tooMany, 8));           // 33 outputs
     feedLegacy(list, Bytes(good.begin(), good.begin() + 12)); // a bare header
 
-    EXPECT_EQ(list.PControllers, before.PControllers);
-    EXPECT_EQ(list.StringGridIndex, before.StringGridIndex);
+    EXPECT_EQ(list.records(), before.records());
+    EXPECT_EQ(list.rowMap(), before.rowMap());
     EXPECT_TRUE(list.invariantsHold());
 }
 
@@ -642,9 +642,9 @@ TEST(PollReply, DuplicateIpKeepsTheFirstRecordAndSameMacTwiceIsTwoRecords) {
     feedCurrent(list, encodePollReply(sameMac, 8));
 
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list.PControllers[0], first);
-    EXPECT_EQ(list.PControllers[1], sameMac);
-    EXPECT_EQ(list.StringGridIndex, (std::vector<std::int32_t>{0, 1}));
+    EXPECT_EQ(list.at(0), first);
+    EXPECT_EQ(list.at(1), sameMac);
+    EXPECT_EQ(list.rowMap(), (std::vector<std::int32_t>{0, 1}));
 }
 
 // ---- Legacy layout -------------------------------------------------------
@@ -924,8 +924,8 @@ TEST(PollReplyV4Below, DuplicatesAndDroppedRepliesLeaveTheListUnchanged) {
     feedLegacy(list, encodePollReplyV4Below(legacyRecord(m, 31), 2, 382, m.wire));     // too short
     feedLegacy(list, encodePollReplyV4Below(legacyRecord(m, 32), 2, 388, u"Nodalux")); // unknown model
 
-    EXPECT_EQ(list.PControllers, before.PControllers);
-    EXPECT_EQ(list.StringGridIndex, before.StringGridIndex);
+    EXPECT_EQ(list.records(), before.records());
+    EXPECT_EQ(list.rowMap(), before.rowMap());
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list.PControllers[0], first);
+    EXPECT_EQ(list.at(0), first);
 }

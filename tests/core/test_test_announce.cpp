@@ -96,25 +96,24 @@ TEST(TestAnnounce, ShortPacketsAndVersionsAbove8AreDropped) {
     EXPECT_FALSE(protocol::readTestAnnounce(v9, 9));
 }
 
-TEST(TestAnnounce, UpdatesTheLastRecordWithTheAddressOnlyWhereValuesDiffer) {
+TEST(TestAnnounce, UpdatesTheRecordWithTheAddressOnlyWhereValuesDiffer) {
     ControllerList list;
     TNodaluxCtrl first;
     first.CurrentIP = {10, 0, 0, 5};
     first.MAC = {1};
     TNodaluxCtrl other;
     other.CurrentIP = {10, 0, 0, 6};
-    list.PControllers = {first, other, first};
-    list.PControllers[2].MAC = {2}; // a second record with the same address
-    list.StringGridIndex = {0, 1, 2};
+    list.append(other);
+    list.append(first);
 
     const TestAnnounce a{.ip = {10, 0, 0, 5}, .mode = 2, .cols = {10, 20, 30, 40}, .hasWhite = false};
     const auto result = protocol::applyTestAnnounce(list, a);
-    EXPECT_EQ(result.index, 2);
+    EXPECT_EQ(result.index, 1);
     EXPECT_TRUE(result.changed);
-    EXPECT_EQ(list.PControllers[2].TestMode, 2);
-    EXPECT_EQ(list.PControllers[2].TestModeCols[0], 10);
-    EXPECT_EQ(list.PControllers[2].TestModeCols[3], 0) << "white is absent below protocol 6";
-    EXPECT_EQ(list.PControllers[0].TestMode, 0) << "only the last match is written";
+    EXPECT_EQ(list.at(1).TestMode, 2);
+    EXPECT_EQ(list.at(1).TestModeCols[0], 10);
+    EXPECT_EQ(list.at(1).TestModeCols[3], 0) << "white is absent below protocol 6";
+    EXPECT_EQ(list.at(0).TestMode, 0) << "only the record with the address is written";
 
     // The same values again change nothing, so the window need not refresh.
     EXPECT_FALSE(protocol::applyTestAnnounce(list, a).changed);

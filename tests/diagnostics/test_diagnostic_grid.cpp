@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QLocale>
+#include <QSignalSpy>
 #include <QTest>
 #include <cstdint>
 #include <string>
@@ -218,12 +219,15 @@ private slots:
                  (QStringList{"one", "two", "three", "four"}));
     }
 
-    void rowHeightsFitTheirContentOnAHiddenGrid() {
-        Fixture f; // never shown
+    void rowHeightsFitTheirContentOnceAHiddenGridIsShown() {
+        Fixture f; // on a hidden tab: nothing is fitted until it is shown
         Datagram shortMessage, longMessage;
         longMessage.message = std::string(368, 'W');
         QVERIFY(f.add(shortMessage));
         QVERIFY(f.add(longMessage));
+        QVERIFY(!f.grid.isRowFitted(0));
+        f.grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
         const int lineHeight = QFontMetrics(f.grid.font()).height();
         const int shortHeight = f.grid.rowHeight(1);
         const int longHeight = f.grid.rowHeight(0);
@@ -233,6 +237,67 @@ private slots:
         const int textWidth = f.grid.columnWidth(3) - 2 * vantrel::diagnostics::DiagnosticDelegate::kCellMargin;
         QVERIFY(longHeight >= vantrel::diagnostics::DiagnosticDelegate::textHeight(
                                   QString(368, QLatin1Char('W')), f.grid.font(), textWidth));
+    }
+
+    // A flood on a shown grid: the rows come in one insertion per batch, and
+    // only the rows in view are fitted; the others as they are scrolled to.
+    void onlyTheRowsInViewAreFitted() {
+        Fixture f;
+        f.grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.grid));
+        QSignalSpy inserted(f.grid.model(), &QAbstractItemModel::rowsInserted);
+        Datagram d;
+        d.message = std::string(300, 'W'); // taller than the device lines
+        for (int i = 0; i < 300; ++i) QVERIFY(f.grid.queueDatagram(d.bytes()));
+        QCOMPARE(f.grid.rowCount(), 0);
+        f.grid.showQueued();
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(f.grid.rowCount(), 300);
+        QVERIFY(f.grid.isRowFitted(0));
+        QVERIFY(!f.grid.isRowFitted(299));
+        const int plain = f.grid.rowHeight(299);
+        QVERIFY(f.grid.rowHeight(0) > plain);
+
+        // Rows grow as they come into view, so the bottom moves away while
+        // the user drags to it; a few drags reach it.
+        for (int drag = 0; drag < 20 && !f.grid.isRowFitted(299); ++drag) {
+            f.grid.scrollToBottom();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(f.grid.isRowFitted(299));
+        QCOMPARE(f.grid.rowHeight(299), f.grid.rowHeight(0));
+        QVERIFY(!f.grid.isRowFitted(150));
+    }
+
+    // A batch goes on top in arrival order (its last message on top), in one
+    // insertion; what the cap would drop at once is never inserted.
+    void aBatchGoesOnTopInOneInsertionWithinTheCap() {
+        Fixture f(5);
+        QSignalSpy inserted(f.grid.model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(f.grid.model(), &QAbstractItemModel::rowsRemoved);
+        const auto queue = [&](int from, int to) {
+            Datagram d;
+            for (int i = from; i < to; ++i) {
+                d.message = "message " + std::to_string(i);
+                QVERIFY(f.grid.queueDatagram(d.bytes()));
+            }
+            const Bytes whole = Datagram{}.bytes();
+            QVERIFY(!f.grid.queueDatagram(Bytes(whole.begin(), whole.end() - 1))); // not a whole message
+            f.grid.showQueued();
+        };
+        queue(0, 8);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(removed.size(), 0);
+        QStringList messages;
+        for (int r = 0; r < f.grid.rowCount(); ++r) messages << f.grid.cellText(r, DiagnosticModel::ColMessage);
+        QCOMPARE(messages, (QStringList{"message 7", "message 6", "message 5", "message 4", "message 3"}));
+
+        queue(8, 10);
+        QCOMPARE(inserted.size(), 2);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(f.grid.rowCount(), 5);
+        QCOMPARE(f.grid.cellText(0, DiagnosticModel::ColMessage), QStringLiteral("message 9"));
+        QCOMPARE(f.grid.cellText(4, DiagnosticModel::ColMessage), QStringLiteral("message 5"));
     }
 
     void rowsAreFittedAgainWhenAColumnIsNarrowed() {

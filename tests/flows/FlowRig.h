@@ -215,7 +215,7 @@ struct FlowRig {
     }
 
     int add(const TNodaluxCtrl& record) { return list.append(record).value_or(-1); }
-    TNodaluxCtrl& at(int index) { return list.PControllers[static_cast<std::size_t>(index)]; }
+    TNodaluxCtrl& at(int index) { return list.at(static_cast<std::size_t>(index)); }
 
     // Adds the controller and runs the flow of its family on it.
     void open(const TNodaluxCtrl& record) {

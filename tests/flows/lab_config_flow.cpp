@@ -116,7 +116,7 @@ struct Lab : labwindow::LabWindow {
 
     // The record of the controller with this MAC, or null.
     const TNodaluxCtrl* byMac(const vantrel::model::Mac& mac) const {
-        for (const auto& r : form.controllers().PControllers)
+        for (const auto& r : form.controllers().records())
             if (r.MAC == mac) return &r;
         return nullptr;
     }
@@ -186,8 +186,8 @@ void LabConfigFlow::configuresSimulatedControllers() {
     lab.form.Network_GridCellDblClick(row);
     QCOMPARE(lab.services.messages.size(), 0);
     auto legacyRecord = [&]() -> const TNodaluxCtrl* {
-        const int i = lab.form.controllers().lastIndexOfIP(legacyIp);
-        return i < 0 ? nullptr : &lab.form.controllers().PControllers[std::size_t(i)];
+        const int i = lab.form.controllers().indexOfIP(legacyIp);
+        return i < 0 ? nullptr : &lab.form.controllers().at(std::size_t(i));
     };
     QTRY_VERIFY_WITH_TIMEOUT(lab.allListed() && legacyRecord(), kRepliesMs);
     {

@@ -304,6 +304,17 @@ void NetLabTest::handsOutABurstInOrderOneAtATime() {
         --depth;
     });
 
+    // A batch ends after the datagrams that waited together, never empty.
+    int batches = 0;
+    int sinceBatch = 0;
+    bool emptyBatch = false;
+    connect(&endpoint, &QtUdpEndpoint::datagramReceived, this, [&] { ++sinceBatch; });
+    connect(&endpoint, &QtUdpEndpoint::batchDelivered, this, [&] {
+        ++batches;
+        emptyBatch = emptyBatch || sinceBatch == 0;
+        sinceBatch = 0;
+    });
+
     // The burst arrives while the UI thread is busy (blocked in this call).
     QCOMPARE(run(m_lab.lanExec,
                  peer({"send", m_lab.hosts.first(), m_lab.pcIp, "reply", QString::number(kBurst),
@@ -314,6 +325,9 @@ void NetLabTest::handsOutABurstInOrderOneAtATime() {
     QCOMPARE(handled.size(), kBurst + 1);
     QCOMPARE(deepest, 1);
     QCOMPARE(handled.count("meanwhile"), 1);
+    QCOMPARE(sinceBatch, 0);
+    QVERIFY(!emptyBatch);
+    QVERIFY2(batches < kBurst / 2, qPrintable(QStringLiteral("%1 batches").arg(batches)));
     handled.removeAll("meanwhile");
     for (int i = 0; i < kBurst; ++i) {
         const QByteArray prefix = "reply " + QByteArray::number(i) + ".";

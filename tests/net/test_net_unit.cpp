@@ -33,6 +33,7 @@ private slots:
     void sendNetworkPacketReportsFailures_data();
     void sendNetworkPacketReportsFailures();
     void fakeDeliversOneAtATimeInOrder();
+    void fakeEndsEveryBatch();
     void fakeDeliversNothingWhileUnbound();
     void fakeDropsOversizedDatagramsAndBadAddresses();
     void networkAddressText_data();
@@ -107,6 +108,25 @@ void NetUnitTest::fakeDeliversOneAtATimeInOrder() {
 
     QCOMPARE(handled, (QList<QByteArray>{"a", "b", "c", "d"}));
     QCOMPARE(deepest, 1);
+}
+
+// "|" marks batchDelivered: a batch is what waited together, and what a
+// handler's work makes arrive joins the batch being delivered.
+void NetUnitTest::fakeEndsEveryBatch() {
+    FakeUdpEndpoint endpoint;
+    QVERIFY(endpoint.bind(QHostAddress(QStringLiteral("10.1.2.3"))));
+    const QHostAddress sender(QStringLiteral("10.1.2.50"));
+    QList<QByteArray> seen;
+    connect(&endpoint, &FakeUdpEndpoint::datagramReceived, this, [&](const QByteArray& bytes, const QHostAddress&) {
+        seen.append(bytes);
+        if (bytes == "b") endpoint.inject("c", sender);
+    });
+    connect(&endpoint, &FakeUdpEndpoint::batchDelivered, this, [&] { seen.append("|"); });
+
+    endpoint.inject("a", sender);
+    QVERIFY(endpoint.injectBatch({"b", QByteArray(8193, 'x'), "d"}, sender));
+    QVERIFY(!endpoint.injectBatch({QByteArray(8193, 'x')}, sender));
+    QCOMPARE(seen, (QList<QByteArray>{"a", "|", "b", "d", "c", "|"}));
 }
 
 void NetUnitTest::fakeDeliversNothingWhileUnbound() {

@@ -77,7 +77,7 @@ struct LabWindow {
         return -1;
     }
     const vantrel::model::TNodaluxCtrl& recordOfRow(int row) const {
-        return form.controllers().PControllers[std::size_t(form.controllers().StringGridIndex[row])];
+        return form.controllers().at(std::size_t(form.controllers().indexAtRow(std::size_t(row))));
     }
 
     // The next modal showing of a `Window`: shown and active while `act`

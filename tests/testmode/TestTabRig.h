@@ -60,13 +60,13 @@ struct Rig {
     Rig() {
         endpoint.bind(QHostAddress(kPcAddress));
         config.setRecordSource([this]() -> TNodaluxCtrl* {
-            if (selected < 0 || static_cast<std::size_t>(selected) >= list.PControllers.size()) return nullptr;
-            return &list.PControllers[static_cast<std::size_t>(selected)];
+            if (selected < 0 || static_cast<std::size_t>(selected) >= list.size()) return nullptr;
+            return &list.at(static_cast<std::size_t>(selected));
         });
         tab = std::make_unique<TestTab>(config, endpoint, services);
     }
 
-    TNodaluxCtrl& rec() { return list.PControllers.at(static_cast<std::size_t>(selected)); }
+    TNodaluxCtrl& rec() { return list.at(static_cast<std::size_t>(selected)); }
 
     // What the configuration flow does before it shows the window: fill the
     // list, select the record's test, name it.

@@ -630,7 +630,7 @@ void TestTestTab::refreshShowsTheSelectedController() {
     // The first controller reports "Red": its record changes, the tab still
     // shows the selected one.
     rig.tab->QorvReadTestAnnounce(rig.list, announceV8(2, {0, 0, 0, 0}, 0, 0), 8);
-    QCOMPARE(rig.list.PControllers[0].TestMode, 2);
+    QCOMPARE(rig.list.at(0).TestMode, 2);
     QCOMPARE(rig.config.lblCurrentTest->text(), QStringLiteral("Blue"));
     QCOMPARE(rig.config.comboTestModes->currentIndex(), 4);
 }

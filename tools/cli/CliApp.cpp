@@ -163,7 +163,7 @@ int CliApp::discover(const CliOptions& options, QTextStream& out, QTextStream& e
     if (options.stats) {
         const DiscoveryStats& s = session.stats();
         err << "datagrams " << s.datagrams << ", listed " << s.listed << ", duplicates " << s.duplicates
-            << ", rejected " << s.rejected << ", ignored " << s.ignored << ", last listed after "
+            << ", rejected " << s.rejected << ", ignored " << s.ignored << ", dropped (list full) " << s.full << ", last listed after "
             << (session.lastListedNs() < 0 ? QStringLiteral("-") : QString::number(session.lastListedNs() / 1e6, 'f', 3))
             << " ms\n";
     }

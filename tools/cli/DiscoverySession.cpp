@@ -43,8 +43,9 @@ void DiscoverySession::handleDatagram(const QByteArray& bytes, const QHostAddres
         ++m_stats.rejected;
         return;
     }
+    const std::uint64_t full = m_list.droppedWhenFull();
     if (!m_list.append(std::move(*record))) {
-        ++m_stats.duplicates;
+        ++(m_list.droppedWhenFull() != full ? m_stats.full : m_stats.duplicates);
         return;
     }
     ++m_stats.listed;

@@ -21,6 +21,7 @@ struct DiscoveryStats {
     int datagrams = 0;  // handed over by the endpoint
     int listed = 0;     // poll replies that added a controller
     int duplicates = 0; // poll replies from an address listed already
+    int full = 0;       // poll replies dropped because the list was full
     int rejected = 0;   // poll replies that do not decode (short, too many outputs, unknown model)
     int ignored = 0;    // anything else: not a packet of ours, or not a poll reply
     bool operator==(const DiscoveryStats&) const = default;

@@ -99,7 +99,7 @@ QStringList adapterHeader() {
 } // namespace
 
 std::vector<model::TNodaluxCtrl> controllersByAddress(const model::ControllerList& list) {
-    std::vector<model::TNodaluxCtrl> out = list.PControllers;
+    std::vector<model::TNodaluxCtrl> out = list.records();
     std::stable_sort(out.begin(), out.end(),
                      [](const model::TNodaluxCtrl& a, const model::TNodaluxCtrl& b) { return a.CurrentIP < b.CurrentIP; });
     return out;
